@@ -1,0 +1,3 @@
+#include "EditorControl.h"
+
+EditorControl::~EditorControl() = default;

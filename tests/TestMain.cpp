@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <iostream>
+
+namespace
+{
+/** Turns every JUCE assertion that fires during a test into a failure of that test. */
+class AssertionsFailTests : public juce::Logger
+{
+    void logMessage (const juce::String& message) override
+    {
+        if (message.startsWith ("JUCE Assertion failure"))
+            ADD_FAILURE() << message;
+        else
+            std::cerr << message << std::endl;
+    }
+};
+
+juce::JUCEApplicationBase* noApplication()
+{
+    return nullptr;
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    testing::InitGoogleTest (&argc, argv);
+
+    // JUCE installs its X error handlers only in what it takes for an application; without them a
+    // window or an alert box under Xvfb ends the process with BadAtom. A non-null factory is enough.
+    juce::JUCEApplicationBase::createInstance = &noApplication;
+
+    const juce::ScopedJuceInitialiser_GUI juceInitialiser;
+    AssertionsFailTests assertions;
+    juce::Logger::setCurrentLogger (&assertions);
+
+    const auto result = RUN_ALL_TESTS();
+
+    juce::Logger::setCurrentLogger (nullptr);
+    return result;
+}

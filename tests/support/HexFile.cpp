@@ -1,0 +1,37 @@
+#include "HexFile.h"
+
+namespace HexFile
+{
+juce::File getTestDataFile (const juce::String& name)
+{
+    return juce::File (KARVELO_TEST_DATA_DIR).getChildFile (name);
+}
+
+ByteArray parse (const juce::String& text)
+{
+    ByteArray bytes;
+
+    for (auto line : juce::StringArray::fromLines (text))
+    {
+        line = line.upToFirstOccurrenceOf ("#", false, false);
+
+        auto tokens = juce::StringArray::fromTokens (line, " \t,", "");
+        tokens.removeEmptyStrings();
+
+        for (auto& token : tokens)
+        {
+            jassert (token.length() == 2 && token.containsOnly ("0123456789abcdefABCDEF"));
+            bytes.add (static_cast<juce::uint8> (token.getHexValue32()));
+        }
+    }
+
+    return bytes;
+}
+
+ByteArray read (const juce::String& name)
+{
+    const auto file = getTestDataFile (name);
+    jassert (file.existsAsFile());
+    return parse (file.loadFileAsString());
+}
+} // namespace HexFile

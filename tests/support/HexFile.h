@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/ByteArray.h"
+
+/** Test vectors are hand-written hex files in tests/data: pairs of hex digits separated by white
+    space, with '#' starting a comment that runs to the end of the line. */
+namespace HexFile
+{
+juce::File getTestDataFile (const juce::String& name);
+
+/** The bytes of tests/data/<name>; fails the running test when the file is missing or malformed. */
+ByteArray read (const juce::String& name);
+
+ByteArray parse (const juce::String& text);
+} // namespace HexFile
