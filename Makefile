@@ -3,7 +3,8 @@
 #   make run    installs what is missing, builds the editor and starts it
 #   make test   installs what is missing, builds everything and runs every test
 #
-# Further targets: test-sanitize (address + undefined behaviour), format.
+# Further targets: test-sanitize (address + undefined behaviour), test-thread (ThreadSanitizer on
+# the engine and MIDI tests), format, artwork.
 
 BUILD_DIR      ?= build
 SANITIZE_DIR   ?= build-sanitize
@@ -11,7 +12,7 @@ THREAD_DIR     ?= build-thread
 JOBS           ?= $(shell nproc)
 CMAKE_FLAGS    ?=
 
-.PHONY: run test test-sanitize deps build format format-check clean
+.PHONY: run test test-sanitize test-thread deps build format format-check artwork clean
 
 deps:
 	@scripts/install-deps
@@ -19,7 +20,7 @@ deps:
 # Configures and builds one tree. Every build takes one lock, so two builds never share the cores.
 define build_tree
 	@mkdir -p $(1)
-	@flock /tmp/karvelo-build.lock sh -c 'cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) $(CMAKE_FLAGS) >/dev/null && cmake --build $(1) -j $(JOBS)'
+	@flock /tmp/karvelo-build.lock sh -c 'cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(3) $(CMAKE_FLAGS) >/dev/null && cmake --build $(1) -j $(JOBS) $(4)'
 endef
 
 build: deps
@@ -35,11 +36,18 @@ test-sanitize: deps
 	$(call build_tree,$(SANITIZE_DIR),RelWithDebInfo,-DKARVELO_SANITIZE="address;undefined")
 	@scripts/run-tests $(SANITIZE_DIR)
 
+test-thread: deps
+	$(call build_tree,$(THREAD_DIR),RelWithDebInfo,-DKARVELO_SANITIZE=thread,--target karvelo_engine_tests)
+	@scripts/run-tests $(THREAD_DIR) -L threads
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 format-check:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
+artwork:
+	@scripts/render-artwork
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(THREAD_DIR)

@@ -1,5 +1,6 @@
 #include "engine/PresetFile.h"
 #include "HexFile.h"
+#include "TemporaryFolder.h"
 #include "model/KARVELOEditorPreset.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +17,9 @@ class PresetFileTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                     .getNonexistentChildFile ("karvelo-file-test", "", false);
-        ASSERT_TRUE (folder.createDirectory());
+        ASSERT_TRUE (folder.isDirectory());
         ASSERT_TRUE (preset.setData (ByteArray (HexFile::read ("file_146.hex").begin() + 7, 138)));
     }
-
-    void TearDown() override { folder.deleteRecursively(); }
 
     juce::File fileWith (const juce::String& name, const ByteArray& bytes)
     {
@@ -39,7 +36,8 @@ protected:
                           static_cast<int> (block.getSize()));
     }
 
-    juce::File folder;
+    TemporaryFolder temporaryFolder;
+    const juce::File& folder = temporaryFolder.get();
     KARVELOEditorPreset preset;
 };
 } // namespace

@@ -1,0 +1,169 @@
+#pragma once
+
+#include "MidiDeviceLayer.h"
+#include "model/ListenerArray.h"
+
+#include <juce_events/juce_events.h>
+
+/** The editor's MIDI ports: opens inputs and outputs by device name, sends to every open output,
+    hands every incoming message to its listeners, and keeps the chosen ports open across
+    unplugging.
+
+    A poll on the message thread notices a port whose device has vanished, closes it and remembers
+    its name; when a device of that name is listed again, the port is reopened. Both are reported to
+    the listeners on the message thread, each kind of event gathered into one call per delivery.
+
+    Threads: everything runs on the message thread except incoming messages, which arrive on the
+    device layer's input thread and go straight to the listeners. That thread never waits for the
+    message thread: it only takes the listener lock, which the message thread holds just long enough
+    to add or remove a listener.
+*/
+class MidiManager
+    : public juce::ReferenceCountedObject
+    , private MidiDeviceLayer::InputCallback
+    , private juce::Timer
+{
+public:
+    using Ptr = juce::ReferenceCountedObjectPtr<MidiManager>;
+
+    static constexpr int pollIntervalMilliseconds = 50;
+
+    class Listener
+    {
+    public:
+        virtual ~Listener() = default;
+
+        /** Called on the MIDI input thread for every message of every open input. */
+        virtual void handleIncomingMidiMessage (MidiDeviceLayer::Input* source,
+                                                const juce::MidiMessage& message) = 0;
+
+        /** Called on the message thread with the names of the ports closed (or reopened) since the
+            last call. */
+        virtual void midiInputDevicesDisconnected (juce::StringArray) {}
+        virtual void midiOutputDevicesDisconnected (juce::StringArray) {}
+        virtual void midiInputDevicesReconnected (juce::StringArray) {}
+        virtual void midiOutputDevicesReconnected (juce::StringArray) {}
+    };
+
+    explicit MidiManager (std::unique_ptr<MidiDeviceLayer> devices,
+                          int pollInterval = pollIntervalMilliseconds);
+    ~MidiManager() override;
+
+    /** Opens every listed device of exactly this name (case-sensitive), unless an open port already
+        has the name. A device that cannot be opened is skipped. */
+    void openMidiInput (const juce::String& name);
+    void openMidiOutput (const juce::String& name);
+
+    /** Closes every open port. Names awaiting reconnection stay awaited. */
+    void closeAllMidiInputs();
+    void closeAllMidiOutputs();
+
+    juce::StringArray getOpenMidiInputNames() const;
+    juce::StringArray getOpenMidiOutputNames() const;
+    int getNumOpenMidiInputs() const;
+    int getNumOpenMidiOutputs() const;
+
+    /** Names of ports that vanished and will be reopened when their device is listed again. */
+    juce::StringArray getAwaitedMidiInputNames() const;
+    juce::StringArray getAwaitedMidiOutputNames() const;
+
+    /** The devices the system lists now. */
+    juce::StringArray getAvailableMidiInputNames();
+    juce::StringArray getAvailableMidiOutputNames();
+
+    /** Sends at once on every open output, in opening order. */
+    void sendMidiMessage (const juce::MidiMessage& message);
+
+    /** Listeners are called from the most recently added to the first. Once removeListener returns,
+        the listener receives nothing more, from any thread. */
+    void addListener (Listener* listener);
+    void removeListener (Listener* listener);
+
+private:
+    /** Gathers one kind of device event and reports it on the message thread. */
+    class DeviceEventUpdater : public juce::AsyncUpdater
+    {
+    public:
+        using Callback = void (Listener::*) (juce::StringArray);
+
+        DeviceEventUpdater (MidiManager& owner, Callback callback);
+        ~DeviceEventUpdater() override;
+
+        void add (const juce::String& deviceName);
+        void handleAsyncUpdate() override;
+
+    private:
+        MidiManager& manager;
+        Callback callback;
+        juce::StringArray names;
+    };
+
+public:
+    class MidiInputDeviceDisconnectUpdater : public DeviceEventUpdater
+    {
+    public:
+        explicit MidiInputDeviceDisconnectUpdater (MidiManager& m)
+            : DeviceEventUpdater (m, &Listener::midiInputDevicesDisconnected)
+        {
+        }
+    };
+
+    class MidiOutputDeviceDisconnectUpdater : public DeviceEventUpdater
+    {
+    public:
+        explicit MidiOutputDeviceDisconnectUpdater (MidiManager& m)
+            : DeviceEventUpdater (m, &Listener::midiOutputDevicesDisconnected)
+        {
+        }
+    };
+
+    class MidiInputDeviceReconnectUpdater : public DeviceEventUpdater
+    {
+    public:
+        explicit MidiInputDeviceReconnectUpdater (MidiManager& m)
+            : DeviceEventUpdater (m, &Listener::midiInputDevicesReconnected)
+        {
+        }
+    };
+
+    class MidiOutputDeviceReconnectUpdater : public DeviceEventUpdater
+    {
+    public:
+        explicit MidiOutputDeviceReconnectUpdater (MidiManager& m)
+            : DeviceEventUpdater (m, &Listener::midiOutputDevicesReconnected)
+        {
+        }
+    };
+
+private:
+    struct OpenOutput
+    {
+        juce::String name;
+        std::unique_ptr<MidiDeviceLayer::Output> output;
+    };
+
+    void handleIncomingMidiMessage (MidiDeviceLayer::Input& source,
+                                    const juce::MidiMessage& message) override;
+    void timerCallback() override;
+
+    void openInputsNamed (const juce::String& name, const juce::StringArray& listed);
+    void openOutputsNamed (const juce::String& name, const juce::StringArray& listed);
+    void callListenersOnMessageThread (DeviceEventUpdater::Callback callback, const juce::StringArray& names);
+
+    std::unique_ptr<MidiDeviceLayer> devices;
+
+    MidiInputDeviceDisconnectUpdater inputDisconnected{ *this };
+    MidiOutputDeviceDisconnectUpdater outputDisconnected{ *this };
+    MidiInputDeviceReconnectUpdater inputReconnected{ *this };
+    MidiOutputDeviceReconnectUpdater outputReconnected{ *this };
+
+    juce::StringArray awaitedInputNames, awaitedOutputNames;
+    std::vector<std::unique_ptr<MidiDeviceLayer::Input>> openInputs;
+    std::vector<OpenOutput> openOutputs;
+    juce::CriticalSection portLock;
+
+    ListenerArray<Listener> listeners;
+    juce::CriticalSection listenerLock;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiManager)
+};

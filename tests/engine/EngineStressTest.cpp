@@ -1,0 +1,105 @@
+#include "EngineFixture.h"
+#include "HexFile.h"
+#include "engine/SysExProtocol.h"
+
+#include <map>
+
+TEST_F (EngineFixture, ThousandsOfOperationsAmidUnplugsAndFaultsEachEndInExactlyOneResult)
+{
+    const auto acknowledgementBytes = HexFile::read ("acknowledgement.hex");
+    std::atomic<bool> stop{ false };
+
+    // Pulls the cables and puts them back, switches faults and answer delays, and acknowledges
+    // what was never sent, all from a thread of its own while the editor keeps sending.
+    std::thread chaos (
+        [&]
+        {
+            juce::Random random (20261206);
+
+            while (! stop)
+            {
+                std::this_thread::sleep_for (std::chrono::milliseconds (random.nextInt (15)));
+
+                switch (random.nextInt (4))
+                {
+                    case 0:
+                        controller.unplug();
+                        std::this_thread::sleep_for (std::chrono::milliseconds (random.nextInt (40)));
+                        controller.plugIn();
+                        break;
+
+                    case 1:
+                    {
+                        SimulatedKarvelo::Faults faults;
+                        faults.noAnswer = random.nextInt (8) == 0;
+                        faults.corruptedReply = random.nextInt (8) == 0;
+                        faults.wrongLengthReply = random.nextInt (8) == 0;
+                        faults.knobChatter = random.nextBool();
+                        controller.setFaults (faults);
+                        break;
+                    }
+
+                    case 2:
+                        controller.sendFromController (juce::MidiMessage (acknowledgementBytes.begin(), 10));
+                        break;
+
+                    default:
+                        controller.setAnswerDelay (random.nextInt (timeout * 2));
+                        break;
+                }
+            }
+        });
+
+    std::map<EditorPreset*, int> sent;
+    int requested = 0;
+    std::vector<KARVELOEditorPreset::Ptr> presets;
+
+    for (int i = 0; i < 4000; ++i)
+    {
+        auto preset = presetWith (blockOf (i));
+        presets.push_back (preset);
+
+        if (i % 2 == 0)
+        {
+            engine->sendPreset (SysExProtocol::noSlot, preset);
+            ++sent[preset.get()];
+        }
+        else
+        {
+            engine->requestPreset (SysExProtocol::noSlot, preset);
+            ++requested;
+        }
+
+        if (i % 16 == 0)
+            MessageLoop::runFor (1);
+    }
+
+    stop = true;
+    chaos.join();
+    controller.setFaults ({});
+    controller.plugIn();
+
+    ASSERT_TRUE (MessageLoop::runUntil (
+        [&] { return engine->getNumPendingSends() == 0 && engine->getNumPendingRequests() == 0; }, 30000));
+    controller.waitUntilIdle();
+    settle();
+
+    std::map<EditorPreset*, int> ended;
+
+    for (auto& result : results.sends)
+    {
+        if (result.preset != nullptr)
+            ++ended[result.preset.get()];
+        else
+            EXPECT_EQ (result.result, OrvikEditorEngine::SendResult::acknowledged);
+    }
+
+    EXPECT_EQ (ended, sent);
+    EXPECT_EQ (results.requests.size(), static_cast<size_t> (requested));
+    EXPECT_FALSE (results.deliveredOffTheMessageThread);
+
+    results.sends.clear();
+
+    for (auto& preset : presets)
+        ASSERT_EQ (preset->getReferenceCount(), 1) << "a preset is still held after its operation ended";
+}
