@@ -45,7 +45,7 @@ MidiManager::~MidiManager()
     closeAllMidiInputs();
 
     const juce::ScopedLock sl (listenerLock);
-    listeners = {};
+    listeners.clear();
 }
 
 void MidiManager::openInputsNamed (const juce::String& name, const juce::StringArray& listed)

@@ -4,9 +4,10 @@
 
 /** A list of listeners held as plain pointers, without duplicates and without ownership.
 
-    Listeners are called from the most recently added to the first. A listener may remove itself
-    or others while it is being called: the walk re-reads the size before every step and carries
-    on from the new end.
+    Listeners are called from the most recently added to the first. A listener may remove itself or
+    others while it is being called: the walk then carries on with the listeners that were not
+    called yet and are still in the list, each called once. Listeners added during a walk are not
+    called by it.
 
     Not thread-safe: callers that share one between threads guard it themselves.
 */
@@ -14,13 +15,35 @@ template <typename ListenerType>
 class ListenerArray
 {
 public:
+    ListenerArray() = default;
+    ListenerArray (const ListenerArray&) = delete;
+    ListenerArray& operator= (const ListenerArray&) = delete;
+
     void add (ListenerType* listener)
     {
         if (listener != nullptr)
             listeners.addIfNotAlreadyThere (listener);
     }
 
-    void remove (ListenerType* listener) { listeners.removeFirstMatchingValue (listener); }
+    void remove (ListenerType* listener)
+    {
+        const auto index = listeners.indexOf (listener);
+
+        if (index < 0)
+            return;
+
+        listeners.remove (index);
+
+        for (auto* walk = activeWalks; walk != nullptr; walk = walk->previous)
+            if (index < walk->index)
+                --walk->index;
+    }
+
+    void clear()
+    {
+        while (! listeners.isEmpty())
+            remove (listeners.getLast());
+    }
 
     int size() const noexcept { return listeners.size(); }
 
@@ -29,17 +52,22 @@ public:
     template <typename Callback>
     void callNewestFirst (Callback&& callback) const
     {
-        for (int i = listeners.size(); --i >= 0;)
-        {
-            i = juce::jmin (i, listeners.size() - 1);
+        Walk walk{ listeners.size(), activeWalks };
+        activeWalks = &walk;
 
-            if (i < 0)
-                break;
+        while (--walk.index >= 0)
+            callback (*listeners.getUnchecked (walk.index));
 
-            callback (*listeners.getUnchecked (i));
-        }
+        activeWalks = walk.previous;
     }
 
 private:
+    struct Walk
+    {
+        int index;
+        Walk* previous;
+    };
+
     juce::Array<ListenerType*> listeners;
+    mutable Walk* activeWalks = nullptr;
 };

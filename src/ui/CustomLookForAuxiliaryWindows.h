@@ -1,0 +1,21 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+/** The look of the MIDI Setup panel: flat rounded scroll bars without buttons, and flat combo boxes. */
+class CustomLookForAuxiliaryWindows : public juce::LookAndFeel_V3
+{
+public:
+    void drawScrollbar (juce::Graphics& g, juce::ScrollBar& scrollBar, int x, int y, int width, int height,
+                        bool isScrollbarVertical, int thumbStartPosition, int thumbSize, bool isMouseOver,
+                        bool isMouseDown) override;
+
+    void drawComboBox (juce::Graphics& g, int width, int height, bool isButtonDown, int buttonX, int buttonY,
+                       int buttonW, int buttonH, juce::ComboBox& box) override;
+
+    /** Thickness of the device lists' scroll bars. */
+    static int getScrollBarThickness();
+
+    /** Background of the device lists. */
+    static juce::Colour getListBackgroundColour();
+};

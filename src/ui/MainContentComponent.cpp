@@ -1,0 +1,92 @@
+#include "MainContentComponent.h"
+
+#include "Pictures.h"
+
+namespace
+{
+constexpr int knobViewWidth = 100, knobViewHeight = 40;
+constexpr int switchViewSize = 100;
+constexpr int switchesPerRow = 8;
+} // namespace
+
+juce::Point<int> MainContentComponent::getKnobViewPosition (int index)
+{
+    return { firstStripX + (index / 3) * stripSpacing, 143 + (index % 3) * 95 };
+}
+
+juce::Point<int> MainContentComponent::getFaderViewPosition (int index)
+{
+    return { firstStripX + (index % 9) * stripSpacing, 635 };
+}
+
+juce::Point<int> MainContentComponent::getSwitchViewPosition (int index)
+{
+    return { firstStripX + (index % switchesPerRow) * stripSpacing, 375 + (index / switchesPerRow) * 62 };
+}
+
+int MainContentComponent::getPresetSwitchIndex (int switchViewIndex)
+{
+    if (switchViewIndex < switchesPerRow)
+        return switchViewIndex; // mute
+
+    if (switchViewIndex < 2 * switchesPerRow)
+        return switchViewIndex + switchesPerRow; // solo: the preset's last row
+
+    return switchViewIndex - switchesPerRow; // record-arm: the preset's middle row
+}
+
+MainContentComponent::MainContentComponent (KARVELOEditorPreset::Ptr presetToEdit)
+    : preset (std::move (presetToEdit))
+{
+    jassert (preset != nullptr);
+
+    for (int i = 0; i < KARVELOEditorPreset::numKnobs; ++i)
+    {
+        auto* view = knobViews.add (new KARVELOKnobView (preset->getKnob (i)));
+        addAndMakeVisible (view);
+        view->setSize (knobViewWidth, knobViewHeight);
+    }
+
+    setLookAndFeel (&lookAndFeel);
+
+    for (int i = 0; i < KARVELOEditorPreset::numFaders; ++i)
+    {
+        auto* view = faderViews.add (new KARVELOKnobView (preset->getFader (i)));
+        addAndMakeVisible (view);
+        view->setSize (knobViewWidth, knobViewHeight);
+    }
+
+    for (int i = 0; i < KARVELOEditorPreset::numSwitches; ++i)
+    {
+        auto* view = switchViews.add (new KARVELOSwitchView (preset->getSwitch (getPresetSwitchIndex (i))));
+        addAndMakeVisible (view);
+        view->setSize (switchViewSize, switchViewSize);
+    }
+
+    setSize (width, height);
+}
+
+MainContentComponent::~MainContentComponent()
+{
+    setLookAndFeel (nullptr);
+    switchViews.clear();
+    faderViews.clear();
+    knobViews.clear();
+}
+
+void MainContentComponent::paint (juce::Graphics& g)
+{
+    g.drawImageAt (Pictures::hardwareBackground(), 0, 0, false);
+}
+
+void MainContentComponent::resized()
+{
+    for (int i = 0; i < knobViews.size(); ++i)
+        knobViews.getObjectPointerUnchecked (i)->setTopLeftPosition (getKnobViewPosition (i));
+
+    for (int i = 0; i < faderViews.size(); ++i)
+        faderViews.getObjectPointerUnchecked (i)->setTopLeftPosition (getFaderViewPosition (i));
+
+    for (int i = 0; i < switchViews.size(); ++i)
+        switchViews.getObjectPointerUnchecked (i)->setTopLeftPosition (getSwitchViewPosition (i));
+}

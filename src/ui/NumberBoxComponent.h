@@ -1,0 +1,147 @@
+#pragma once
+
+#include "model/ListenerArray.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+/** A borderless field that shows one number and lets the user type another in its place.
+
+    A single click (or Tab) opens an in-place editor that accepts only digits and signs, with the
+    whole number selected so that typing replaces it. Return or a click elsewhere commits, Escape
+    keeps the old number. Numbers outside the closed range are never taken: neither clamped nor
+    wrapped, they are dropped and the box shows its current number again. The label's text value
+    always ends up as the decimal text of the box's number, so a value shared with a model holds
+    only numbers the box accepted; a new number arriving through that shared value is validated the
+    same way before the box shows it.
+
+    Text is read like C's atoi (juce::String::getIntValue): leading blanks skipped, one sign, then
+    digits up to the first non-digit; "+12" is 12, "12-3" is 12, no digits at all is 0.
+
+    Message thread only.
+*/
+template <typename Type>
+class NumberBoxComponent : public juce::Label
+{
+public:
+    class Listener
+    {
+    public:
+        virtual ~Listener() = default;
+
+        /** The box took a number: the user entered one in range, or its text value settled. */
+        virtual void numberBoxValueChanged (NumberBoxComponent* box) = 0;
+    };
+
+    NumberBoxComponent (const juce::String& name, Type minimumValue, Type maximumValue, Type initialValue)
+        : juce::Label ({}, {})
+        , minimum (minimumValue)
+        , maximum (maximumValue)
+        , value (initialValue)
+    {
+        setName (name);
+        setEditable (true, false, false);
+        setText (juce::String (initialValue), juce::dontSendNotification);
+    }
+
+    /** Takes the number when it lies in the range and shows it; otherwise shows the current number
+        again. Listeners hear an accepted number at once unless notification is dontSendNotification. */
+    void setValue (Type newValue, juce::NotificationType notification)
+    {
+        if (! isInRange (newValue))
+        {
+            const juce::String shown (value);
+            setText (shown, juce::dontSendNotification);
+
+            // A rejected number that arrived through the shared text value is put right there too.
+            if (getTextValue().toString() != shown)
+                getTextValue() = shown;
+
+            return;
+        }
+
+        value = newValue;
+        setText (juce::String (newValue), juce::dontSendNotification);
+
+        if (notification != juce::dontSendNotification)
+            listeners.callNewestFirst ([this] (Listener& l) { l.numberBoxValueChanged (this); });
+    }
+
+    Type getValue() const noexcept { return value; }
+    Type getMinimum() const noexcept { return minimum; }
+    Type getMaximum() const noexcept { return maximum; }
+    bool isInRange (Type candidate) const noexcept { return minimum <= candidate && candidate <= maximum; }
+
+    void addListener (Listener* listener) { listeners.add (listener); }
+    void removeListener (Listener* listener) { listeners.remove (listener); }
+
+    /** Characters the in-place editor lets through. */
+    static constexpr const char* allowedCharacters = "0123456789-+";
+
+protected:
+    void paint (juce::Graphics& g) override
+    {
+        if (editing)
+            return;
+
+        g.fillAll (findColour (juce::Label::backgroundColourId));
+        g.setColour (findColour (juce::Label::textColourId));
+        g.setFont (getFont());
+        g.drawText (juce::String (value), juce::Rectangle<int> (5, 0, getWidth(), getHeight()),
+                    juce::Justification::left, false);
+    }
+
+    void editorShown (juce::TextEditor* shownEditor) override
+    {
+        auto* textEditor = shownEditor;
+        textEditor->setLookAndFeel (&getLookAndFeel());
+        editing = true;
+
+        const auto textColour = findColour (juce::Label::textColourId);
+        textEditor->setColour (juce::TextEditor::textColourId, textColour);
+        textEditor->setColour (juce::TextEditor::highlightedTextColourId, textColour);
+        textEditor->setInputRestrictions (-1, allowedCharacters);
+        textEditor->setMultiLine (false, true);
+        textEditor->setScrollbarsShown (false);
+        textEditor->setCaretVisible (true);
+        textEditor->moveCaretToEnd();
+        textEditor->setText (juce::String (value), true);
+        textEditor->selectAll();
+
+        juce::Label::editorShown (shownEditor);
+    }
+
+    void editorAboutToBeHidden (juce::TextEditor* closingEditor) override
+    {
+        editing = false;
+
+        if (getText().isEmpty())
+            setText (juce::String (value), juce::dontSendNotification);
+        else
+            setValue (static_cast<Type> (closingEditor->getText().getIntValue()), juce::sendNotificationSync);
+
+        juce::Label::editorAboutToBeHidden (closingEditor);
+    }
+
+    /** Return, and a click elsewhere, commit through here. The editor's text is first replaced by
+        what the box will show, so the label never stores a rejected entry into its text value. */
+    void textEditorReturnKeyPressed (juce::TextEditor& committed) override
+    {
+        const auto entered = static_cast<Type> (committed.getText().getIntValue());
+        committed.setText (juce::String (isInRange (entered) ? entered : value), false);
+        juce::Label::textEditorReturnKeyPressed (committed);
+    }
+
+    void valueChanged (juce::Value& changed) override
+    {
+        setValue (static_cast<Type> (static_cast<int> (changed.getValue())), juce::sendNotificationAsync);
+        juce::Label::valueChanged (changed);
+    }
+
+private:
+    ListenerArray<Listener> listeners;
+    const Type minimum, maximum;
+    Type value;
+    bool editing = false;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (NumberBoxComponent)
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+/** The embedded pictures, decoded once and then shared through juce::ImageCache. */
+namespace Pictures
+{
+juce::Image hardwareBackground();
+juce::Image switchOn();
+juce::Image switchOff();
+juce::Image aboutBackground();
+juce::Image setupBackground();
+juce::Image midiSetupTitle();
+juce::Image applyNormal();
+juce::Image applyOver();
+juce::Image applyDown();
+juce::Image okNormal();
+juce::Image okOver();
+juce::Image okDown();
+juce::Image cancelNormal();
+juce::Image cancelOver();
+juce::Image cancelDown();
+} // namespace Pictures
