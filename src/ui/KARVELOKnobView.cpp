@@ -25,6 +25,7 @@ KARVELOKnobView::KARVELOKnobView (KARVELOKnob::Ptr knob)
     channelValue.addListener (this);
     channelBox->addListener (this);
     control->bindParameter (ParameterNames::midiChannel, channelValue);
+    ViewStyle::replaceChannelTheBoxCannotShow (channelValue, *channelBox);
 }
 
 KARVELOKnobView::~KARVELOKnobView()

@@ -40,6 +40,7 @@ KARVELOSwitchView::KARVELOSwitchView (KARVELOSwitch::Ptr button)
     control->bindParameter (ParameterNames::cc, ccBox->getTextValue());
     control->bindParameter (ParameterNames::type, typeButton->getToggleStateValue());
     control->bindParameter (ParameterNames::midiChannel, channelValue);
+    ViewStyle::replaceChannelTheBoxCannotShow (channelValue, *channelBox);
 
     // Binding "TYPE" calls nobody when it leaves the toggle state off; the texts must match anyway.
     buttonStateChanged (typeButton.get());

@@ -4,6 +4,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <limits>
+
 /** A borderless field that shows one number and lets the user type another in its place.
 
     A single click (or Tab) opens an in-place editor that accepts only digits and signs, with the
@@ -14,8 +16,9 @@
     only numbers the box accepted; a new number arriving through that shared value is validated the
     same way before the box shows it.
 
-    Text is read like C's atoi (juce::String::getIntValue): leading blanks skipped, one sign, then
-    digits up to the first non-digit; "+12" is 12, "12-3" is 12, no digits at all is 0.
+    Text is read like C's atoi: leading blanks skipped, one sign, then digits up to the first
+    non-digit; "+12" is 12, "12-3" is 12, no digits at all is 0. Unlike atoi, a number too large for
+    the type is not wrapped around into the range: it stays too large and is rejected.
 
     Message thread only.
 */
@@ -71,6 +74,29 @@ public:
     Type getMaximum() const noexcept { return maximum; }
     bool isInRange (Type candidate) const noexcept { return minimum <= candidate && candidate <= maximum; }
 
+    /** The number at the start of the text, read as described above. A number beyond what the type
+        holds comes back as the type's lowest or highest value, which no box's range includes
+        unless it reaches that far. */
+    static Type parseNumber (const juce::String& text)
+    {
+        constexpr auto lowest = std::numeric_limits<Type>::lowest(),
+                       highest = std::numeric_limits<Type>::max();
+        auto p = text.getCharPointer().findEndOfWhitespace();
+        const bool negative = *p == '-';
+
+        if (*p == '-' || *p == '+')
+            ++p;
+
+        juce::int64 magnitude = 0;
+
+        for (; *p >= '0' && *p <= '9'; ++p)
+            magnitude =
+                juce::jmin (magnitude * 10 + static_cast<juce::int64> (*p - '0'), juce::int64 (1) << 40);
+
+        const auto number = negative ? -magnitude : magnitude;
+        return number < lowest ? lowest : number > highest ? highest : static_cast<Type> (number);
+    }
+
     void addListener (Listener* listener) { listeners.add (listener); }
     void removeListener (Listener* listener) { listeners.remove (listener); }
 
@@ -117,7 +143,7 @@ protected:
         if (getText().isEmpty())
             setText (juce::String (value), juce::dontSendNotification);
         else
-            setValue (static_cast<Type> (closingEditor->getText().getIntValue()), juce::sendNotificationSync);
+            setValue (parseNumber (closingEditor->getText()), juce::sendNotificationSync);
 
         juce::Label::editorAboutToBeHidden (closingEditor);
     }
@@ -126,14 +152,20 @@ protected:
         what the box will show, so the label never stores a rejected entry into its text value. */
     void textEditorReturnKeyPressed (juce::TextEditor& committed) override
     {
-        const auto entered = static_cast<Type> (committed.getText().getIntValue());
+        const auto entered = parseNumber (committed.getText());
         committed.setText (juce::String (isInRange (entered) ? entered : value), false);
         juce::Label::textEditorReturnKeyPressed (committed);
     }
 
     void valueChanged (juce::Value& changed) override
     {
-        setValue (static_cast<Type> (static_cast<int> (changed.getValue())), juce::sendNotificationAsync);
+        // The text value coming back with the box's own number is only the echo of an earlier
+        // setText, which may be older than a number the listeners have stored since: passing it on
+        // would overwrite that with the stale number. Only a different number is news.
+        const auto& held = changed.getValue();
+        const auto number =
+            held.isString() ? parseNumber (held.toString()) : static_cast<Type> (static_cast<int> (held));
+        setValue (number, number != value ? juce::sendNotificationAsync : juce::dontSendNotification);
         juce::Label::valueChanged (changed);
     }
 

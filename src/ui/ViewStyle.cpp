@@ -21,6 +21,12 @@ void styleNumberBox (NumberBoxComponent<int>& box)
     box.setColour (juce::TextEditor::textColourId, juce::Colours::white);
 }
 
+void replaceChannelTheBoxCannotShow (juce::Value& channelValue, const NumberBoxComponent<int>& channelBox)
+{
+    if (! channelBox.isInRange (MidiChannel::toShown (static_cast<int> (channelValue.getValue()))))
+        channelValue = MidiChannel::toStored (MidiChannel::firstShown);
+}
+
 std::unique_ptr<NumberBoxComponent<int>> createCcBox()
 {
     auto box = std::make_unique<NumberBoxComponent<int>> ("CC", 0, 127, 0);

@@ -18,6 +18,10 @@ std::unique_ptr<juce::Label> createCaption (const juce::String& text, int width,
 /** White text for the box and for what is typed into it, in the views' font. */
 void styleNumberBox (NumberBoxComponent<int>& box);
 
+/** A channel the view cannot show (the model allows 0 to 127, the views 1 to 16) is replaced by
+    channel 1 when the view is built, so that what the window shows is what it saves and sends. */
+void replaceChannelTheBoxCannotShow (juce::Value& channelValue, const NumberBoxComponent<int>& channelBox);
+
 /** The ranges the views offer: any controller or note number, MIDI channels 1 to 16. */
 std::unique_ptr<NumberBoxComponent<int>> createCcBox();
 std::unique_ptr<NumberBoxComponent<int>> createChannelBox();

@@ -123,6 +123,12 @@ TEST_F (NumberBoxTest, TextIsReadAsItsLeadingInteger)
     enter (cc, "128");
     EXPECT_EQ (cc.getValue(), 12);
 
+    // atoi would wrap these around into the range (4294967312 to 16); they are too large.
+    enter (cc, "4294967312");
+    EXPECT_EQ (cc.getValue(), 12);
+    enter (cc, "-2147483648");
+    EXPECT_EQ (cc.getValue(), 12);
+
     enter (cc, "007");
     MessageLoop::drain();
     EXPECT_EQ (cc.getValue(), 7);
@@ -152,9 +158,8 @@ TEST_F (NumberBoxTest, ValuesSetFromCodeAreValidatedAndReportedAsAsked)
 {
     channel.setValue (7, juce::dontSendNotification);
     EXPECT_EQ (channel.getValue(), 7);
-    EXPECT_TRUE (heard.values.empty());
     MessageLoop::drain();
-    EXPECT_EQ (heard.values, std::vector<int>{ 7 }); // the shown text settled
+    EXPECT_TRUE (heard.values.empty()) << "the text settling on the box's own number is no news";
 
     heard.values.clear();
     channel.setValue (8, juce::sendNotificationAsync);
