@@ -1,3 +1,5 @@
+#include "X11Libraries.h"
+
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -30,6 +32,7 @@ int main (int argc, char** argv)
     // JUCE installs its X error handlers only in what it takes for an application; without them a
     // window or an alert box under Xvfb ends the process with BadAtom. A non-null factory is enough.
     juce::JUCEApplicationBase::createInstance = &noApplication;
+    keepX11LibrariesLoaded();
 
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;
     AssertionsFailTests assertions;

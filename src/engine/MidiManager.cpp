@@ -197,9 +197,30 @@ void MidiManager::handleIncomingMidiMessage (MidiDeviceLayer::Input& source, con
 void MidiManager::callListenersOnMessageThread (DeviceEventUpdater::Callback callback,
                                                 const juce::StringArray& names)
 {
-    // The list changes only on the message thread, so reading it here needs no lock; not holding
-    // it lets a listener close ports while the input thread is delivering.
-    listeners.callNewestFirst ([&] (Listener& l) { (l.*callback) (names); });
+    // The lock is not held while a listener runs, so that a listener may close ports while the
+    // input thread is delivering (closing waits for a delivery in progress, which waits for this
+    // lock). Each listener is looked up again before its call: one removed by an earlier listener
+    // is not called.
+    juce::Array<Listener*> snapshot;
+
+    {
+        const juce::ScopedLock sl (listenerLock);
+        snapshot = listeners.getListeners();
+    }
+
+    for (int i = snapshot.size(); --i >= 0;)
+    {
+        auto* listener = snapshot.getUnchecked (i);
+
+        {
+            const juce::ScopedLock sl (listenerLock);
+
+            if (! listeners.contains (listener))
+                continue;
+        }
+
+        (listener->*callback) (names);
+    }
 }
 
 void MidiManager::timerCallback()

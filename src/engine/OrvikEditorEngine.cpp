@@ -54,7 +54,6 @@ void OrvikEditorEngine::SavePresetFileResultUpdater::update()
 OrvikEditorEngine::OrvikEditorEngine (MidiManager::Ptr manager, int replyLength,
                                       int acknowledgementTimeoutMilliseconds, int replyTimeoutMilliseconds)
     : midiManager (std::move (manager))
-    , expectedReplyLength (replyLength)
     , acknowledgementTimeout (acknowledgementTimeoutMilliseconds)
     , replyTimeout (replyTimeoutMilliseconds)
     , incoming (replyLength,

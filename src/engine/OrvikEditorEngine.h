@@ -159,7 +159,6 @@ private:
     void queueResult (ListenerUpdater* updater);
 
     MidiManager::Ptr midiManager;
-    const int expectedReplyLength;
     const int acknowledgementTimeout, replyTimeout;
     ListenerList listeners;
     std::deque<Pending> pendingSends, pendingRequests;

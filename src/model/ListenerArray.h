@@ -9,7 +9,8 @@
     called yet and are still in the list, each called once. Listeners added during a walk are not
     called by it.
 
-    Not thread-safe: callers that share one between threads guard it themselves.
+    Not thread-safe, walks included (a walk keeps track of itself in the list): callers that share
+    one between threads guard every use of it.
 */
 template <typename ListenerType>
 class ListenerArray
@@ -46,6 +47,9 @@ public:
     }
 
     int size() const noexcept { return listeners.size(); }
+
+    /** A copy of the list, oldest first. */
+    juce::Array<ListenerType*> getListeners() const { return listeners; }
 
     bool contains (ListenerType* listener) const noexcept { return listeners.contains (listener); }
 

@@ -245,3 +245,43 @@ TEST_F (MidiManagerTest, DestroyingTheManagerClosesEveryPort)
     EXPECT_EQ (system->getNumOpenOutputPorts(), 0);
     manager = new MidiManager (system->createLayer(), 5);
 }
+
+TEST_F (MidiManagerTest, DeviceEventsAreReportedWhileMessagesKeepArriving)
+{
+    auto chatter = system->plugInput ("Chatter");
+    auto controller = system->plugInput ("Karvelo");
+    manager->openMidiInput ("Chatter");
+    manager->openMidiInput ("Karvelo");
+
+    // Another device keeps the input thread busy delivering while the poll reports on the message
+    // thread.
+    std::atomic<bool> stop{ false };
+    std::thread sending (
+        [&]
+        {
+            while (! stop)
+            {
+                chatter->send (juce::MidiMessage::controllerEvent (1, 7, 100));
+                std::this_thread::sleep_for (std::chrono::microseconds (50));
+            }
+        });
+
+    for (int i = 0; i < 20; ++i)
+    {
+        system->unplug (controller);
+        runOnePoll();
+        runOnePoll();
+        controller = system->plugInput ("Karvelo");
+        runOnePoll();
+        runOnePoll();
+    }
+
+    stop = true;
+    sending.join();
+    MessageLoop::drain();
+
+    EXPECT_EQ (listener.inputsGone.size(), 20u);
+    EXPECT_EQ (listener.inputsBack.size(), 20u);
+    EXPECT_EQ (manager->getOpenMidiInputNames(), juce::StringArray ("Chatter", "Karvelo"));
+    EXPECT_GT (listener.numReceived(), 0u);
+}

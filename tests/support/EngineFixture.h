@@ -1,58 +1,11 @@
 #pragma once
 
 #include "MessageLoop.h"
+#include "ResultRecorder.h"
 #include "SimulatedKarvelo.h"
 #include "engine/KARVELOEditorEngine.h"
 
 #include <gtest/gtest.h>
-
-/** Records every result an engine delivers, and checks how it was delivered: on the message
-    thread, and never inside the call that caused it. */
-struct ResultRecorder : OrvikEditorEngine::Listener
-{
-    struct Sent
-    {
-        EditorPreset::Ptr preset;
-        int result;
-    };
-
-    void sendPresetResult (EditorPreset::Ptr preset, int result) override
-    {
-        check();
-        sends.push_back ({ preset, result });
-    }
-
-    void requestPresetResult (int result) override
-    {
-        check();
-        requests.push_back (result);
-    }
-
-    void openPresetFileResult (int result) override
-    {
-        check();
-        opens.push_back (result);
-    }
-
-    void savePresetFileResult (int result) override
-    {
-        check();
-        saves.push_back (result);
-    }
-
-    void check()
-    {
-        deliveredInsideACall = deliveredInsideACall || insideACall;
-        deliveredOffTheMessageThread =
-            deliveredOffTheMessageThread || ! juce::MessageManager::getInstance()->isThisTheMessageThread();
-    }
-
-    size_t total() const { return sends.size() + requests.size() + opens.size() + saves.size(); }
-
-    std::vector<Sent> sends;
-    std::vector<int> requests, opens, saves;
-    bool insideACall = false, deliveredInsideACall = false, deliveredOffTheMessageThread = false;
-};
 
 /** A simulated Karvelo plugged in, a MIDI manager with its ports open, and an engine with short
     timers on it. */
@@ -103,9 +56,7 @@ protected:
     template <typename Operation>
     void call (Operation&& operation)
     {
-        results.insideACall = true;
-        operation();
-        results.insideACall = false;
+        results.call (std::forward<Operation> (operation));
     }
 
     bool waitForResults (size_t count, int timeoutMilliseconds = 5000)
