@@ -1,0 +1,26 @@
+#pragma once
+
+/** The editor's commands. Those of the application work with or without a window; those of a main
+    window act on the window that has the focus. */
+namespace CommandIDs
+{
+enum
+{
+    newDocument = 0x200010,
+    openPreset = 0x200020,
+    closeWindow = 0x200030,
+    save = 0x200040,
+    saveAs = 0x200050,
+    loadFromHardware = 0x200060,
+    sendToHardware = 0x200070,
+    midiSetup = 0x200080,
+    quit = 0x200090,
+    minimizeWindow = 0x200300,
+    bringAllToFront = 0x200310,
+    openUserGuide = 0x200400,
+    about = 0x200410
+};
+
+/** Every command's category. */
+inline constexpr const char* category = "General";
+} // namespace CommandIDs

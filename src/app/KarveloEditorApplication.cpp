@@ -1,0 +1,91 @@
+#include "KarveloEditorApplication.h"
+
+#include "KarveloResources.h"
+#include "NativeDesktopServices.h"
+#include "engine/JuceMidiDeviceLayer.h"
+#include "engine/SysExProtocol.h"
+#include "ui/MainContentComponent.h"
+#include "ui/Pictures.h"
+
+KarveloEditorApplication::KarveloEditorApplication()
+    : KarveloEditorApplication ([] { return std::make_unique<JuceMidiDeviceLayer>(); },
+                                std::make_unique<NativeDesktopServices>())
+{
+}
+
+KarveloEditorApplication::KarveloEditorApplication (DeviceLayerFactory deviceLayerFactory,
+                                                    std::unique_ptr<DesktopServices> desktopServices,
+                                                    int answerTimeoutMilliseconds)
+    : OrvikEditorApplication (std::move (deviceLayerFactory), std::move (desktopServices))
+    , answerTimeout (answerTimeoutMilliseconds)
+{
+}
+
+KarveloEditorApplication::~KarveloEditorApplication()
+{
+    if (engine != nullptr)
+        engine->removeListener (this);
+}
+
+KARVELOEditorPreset::Ptr KarveloEditorApplication::asKarveloPreset (const EditorPreset::Ptr& preset)
+{
+    auto* karvelo = dynamic_cast<KARVELOEditorPreset*> (preset.get());
+    jassert (karvelo != nullptr);
+    return karvelo;
+}
+
+std::unique_ptr<juce::Component> KarveloEditorApplication::createPanel (const EditorPreset::Ptr& preset) const
+{
+    return std::make_unique<MainContentComponent> (asKarveloPreset (preset));
+}
+
+void KarveloEditorApplication::createEngine()
+{
+    if (engine != nullptr)
+        return;
+
+    engine = new KARVELOEditorEngine (getMidiManager(), answerTimeout, answerTimeout);
+    engine->addListener (this);
+}
+
+OrvikEditorEngine::Ptr KarveloEditorApplication::getEngine()
+{
+    return engine.get();
+}
+
+EditorPreset::Ptr KarveloEditorApplication::createDefaultPreset()
+{
+    auto preset = engine->createPreset();
+
+    // The factory preset is kept as a complete preset-data message: its block is what lies between
+    // the 7-byte header and the final byte.
+    const ByteArray message (reinterpret_cast<const juce::uint8*> (KarveloResources::factory_preset_karvelo),
+                             KarveloResources::factory_preset_karveloSize);
+    SysExProtocol::storePayload (message, *preset);
+    return preset;
+}
+
+void KarveloEditorApplication::newDocument()
+{
+    createEngine();
+    openWindowForPreset (createDefaultPreset());
+}
+
+void KarveloEditorApplication::openWindowForPreset (EditorPreset::Ptr preset)
+{
+    createEngine();
+    createMainWindow (createPanel (preset), preset, {});
+}
+
+void KarveloEditorApplication::openPresetFileInNewWindow (const juce::File& file)
+{
+    createEngine();
+    auto preset = createDefaultPreset();
+    engine->openPresetFile (file, preset);
+    createMainWindow (createPanel (preset), preset, file.getFullPathName());
+}
+
+juce::Image KarveloEditorApplication::createAboutImage()
+{
+    return Pictures::aboutBackground();
+}

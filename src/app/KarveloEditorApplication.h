@@ -1,0 +1,35 @@
+#pragma once
+
+#include "OrvikEditorApplication.h"
+#include "engine/KARVELOEditorEngine.h"
+
+/** The Karvelo's editor: its engine, its presets and factory preset, its About picture. */
+class KarveloEditorApplication : public OrvikEditorApplication
+{
+public:
+    /** The editor on the system's real MIDI devices and the desktop's own dialogs. */
+    KarveloEditorApplication();
+
+    /** The timeout is how long a send or a request waits for the controller's answer. */
+    KarveloEditorApplication (
+        DeviceLayerFactory deviceLayerFactory, std::unique_ptr<DesktopServices> desktopServices,
+        int answerTimeoutMilliseconds = KARVELOEditorEngine::acknowledgementTimeoutMilliseconds);
+    ~KarveloEditorApplication() override;
+
+    void newDocument() override;
+    void openWindowForPreset (EditorPreset::Ptr preset) override;
+    void openPresetFileInNewWindow (const juce::File& file) override;
+    OrvikEditorEngine::Ptr getEngine() override;
+    EditorPreset::Ptr createDefaultPreset() override;
+    juce::Image createAboutImage() override;
+    void createEngine() override;
+
+private:
+    static KARVELOEditorPreset::Ptr asKarveloPreset (const EditorPreset::Ptr& preset);
+    std::unique_ptr<juce::Component> createPanel (const EditorPreset::Ptr& preset) const;
+
+    const int answerTimeout;
+    KARVELOEditorEngine::Ptr engine;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (KarveloEditorApplication)
+};

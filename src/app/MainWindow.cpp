@@ -1,0 +1,193 @@
+#include "MainWindow.h"
+
+#include "CommandIDs.h"
+#include "engine/SysExProtocol.h"
+
+MainWindow::MainWindow (std::unique_ptr<juce::Component> content, EditorPreset::Ptr presetToEdit,
+                        OrvikEditorEngine::Ptr sharedEngine, const juce::String& name, Owner& windowOwner,
+                        juce::MenuBarModel* windowMenuBar)
+    : juce::DocumentWindow ({}, juce::Colours::black,
+                            juce::DocumentWindow::minimiseButton | juce::DocumentWindow::closeButton, true)
+    , filePath (name)
+    , preset (std::move (presetToEdit))
+    , engine (std::move (sharedEngine))
+    , owner (windowOwner)
+{
+    if (name.startsWithChar ('/') || name.startsWithChar ('~'))
+    {
+        displayName = juce::File (name).getFileName();
+    }
+    else
+    {
+        displayName = name;
+        filePath = {};
+    }
+
+    setTitleName (displayName);
+    setUsingNativeTitleBar (true);
+
+    if (windowMenuBar != nullptr)
+        setMenuBar (windowMenuBar);
+
+    const auto width = content->getWidth(), height = content->getHeight();
+    setContentOwned (content.release(), true);
+    setContentComponentSize (width, height);
+    setResizable (false, false);
+}
+
+MainWindow::~MainWindow()
+{
+    setMenuBar (nullptr);
+    clearContentComponent();
+}
+
+void MainWindow::setTitleName (const juce::String& shownName)
+{
+    setName (owner.getApplicationDisplayName() + " " + shownName);
+}
+
+void MainWindow::closeButtonPressed()
+{
+    owner.closeWindow (*this);
+}
+
+void MainWindow::getAllCommands (juce::Array<juce::CommandID>& commands)
+{
+    commands.addArray ({ CommandIDs::loadFromHardware, CommandIDs::closeWindow, CommandIDs::save,
+                         CommandIDs::saveAs, CommandIDs::minimizeWindow, CommandIDs::sendToHardware });
+}
+
+void MainWindow::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
+{
+    const auto command = juce::ModifierKeys::commandModifier;
+
+    switch (commandID)
+    {
+        case CommandIDs::closeWindow:
+            result.setInfo ("Close Window", {}, CommandIDs::category, 0);
+            result.addDefaultKeypress ('w', command);
+            break;
+
+        case CommandIDs::save:
+            result.setInfo ("Save", {}, CommandIDs::category, 0);
+            result.addDefaultKeypress ('s', command);
+            break;
+
+        case CommandIDs::saveAs:
+            result.setInfo ("Save As", {}, CommandIDs::category, 0);
+            break;
+        case CommandIDs::loadFromHardware:
+            result.setInfo ("Load From Hardware", {}, CommandIDs::category, 0);
+            break;
+        case CommandIDs::sendToHardware:
+            result.setInfo ("Send To Hardware", {}, CommandIDs::category, 0);
+            break;
+
+        case CommandIDs::minimizeWindow:
+            result.setInfo ("Minimize Window", {}, CommandIDs::category, 0);
+            result.addDefaultKeypress ('m', command);
+            break;
+
+        default:
+            break;
+    }
+}
+
+bool MainWindow::perform (const InvocationInfo& info)
+{
+    switch (info.commandID)
+    {
+        case CommandIDs::closeWindow:
+            owner.closeWindow (*this);
+            return true;
+        case CommandIDs::save:
+            save();
+            return true;
+        case CommandIDs::saveAs:
+            saveAs();
+            return true;
+        case CommandIDs::loadFromHardware:
+            loadFromHardware();
+            return true;
+        case CommandIDs::sendToHardware:
+            sendToHardware();
+            return true;
+        case CommandIDs::minimizeWindow:
+            setMinimised (true);
+            return true;
+        default:
+            return false;
+    }
+}
+
+juce::ApplicationCommandTarget* MainWindow::getNextCommandTarget()
+{
+    return findFirstTargetParentComponent();
+}
+
+bool MainWindow::askToSave()
+{
+    switch (owner.getDesktopServices().askYesNoCancel ("Save Document", "Save Preset: " + displayName))
+    {
+        case DesktopServices::Answer::yes:
+            return save();
+        case DesktopServices::Answer::no:
+            return true;
+        case DesktopServices::Answer::cancel:
+            break;
+    }
+
+    return false;
+}
+
+bool MainWindow::save()
+{
+    const juce::File file (filePath);
+
+    if (filePath.isNotEmpty() && file.existsAsFile())
+        return engine->savePresetFile (file, preset);
+
+    return saveAs();
+}
+
+bool MainWindow::saveAs()
+{
+    const auto chosen =
+        owner.getDesktopServices().browseForFileToSave ("Select filename to save", filePatterns);
+
+    if (! chosen.has_value())
+        return false;
+
+    const auto written = engine->savePresetFile (*chosen, preset);
+
+    // The window takes the chosen file's names even when the write failed ("Error Saving File."
+    // follows), so that Save goes on trying the file the user chose.
+    filePath = chosen->getFullPathName();
+    displayName = chosen->getFileName();
+    setTitleName (chosen->getFileNameWithoutExtension());
+    return written;
+}
+
+void MainWindow::openFile (const juce::File& file)
+{
+    const auto factory = owner.createDefaultPreset();
+
+    if (factory->getData() != preset->getData() && ! askToSave())
+        return;
+
+    engine->openPresetFile (file, preset);
+
+    filePath = file.getFullPathName();
+    displayName = file.getFileName();
+    setTitleName (displayName);
+}
+
+void MainWindow::sendToHardware()
+{
+    engine->sendPreset (SysExProtocol::noSlot, preset);
+}
+
+void MainWindow::loadFromHardware()
+{
+    engine->requestPreset (SysExProtocol::noSlot, preset);
+}

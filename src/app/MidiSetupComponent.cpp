@@ -1,0 +1,144 @@
+#include "MidiSetupComponent.h"
+
+#include "ui/Pictures.h"
+
+namespace
+{
+constexpr int listWidth = 285, listHeight = 100, labelHeight = 20;
+constexpr int inputX = 20, outputX = 325, labelY = 70, listY = 95, buttonY = 220;
+constexpr int okX = 411, applyX = 514, titleY = 20;
+} // namespace
+
+MidiSetupComponent::MidiSetupComponent (ReferenceCountedImageButton::Ptr ok,
+                                        ReferenceCountedImageButton::Ptr cancel,
+                                        ReferenceCountedImageButton::Ptr apply)
+    : okButton (std::move (ok))
+    , cancelButton (std::move (cancel))
+    , applyButton (std::move (apply))
+{
+    addAndMakeVisible (okButton.get());
+    addAndMakeVisible (cancelButton.get());
+    addAndMakeVisible (applyButton.get());
+
+    inputModel = std::make_unique<MidiDeviceListBoxModel>();
+    outputModel = std::make_unique<MidiDeviceListBoxModel>();
+    inputList = std::make_unique<juce::ListBox> (juce::String(), inputModel.get());
+    outputList = std::make_unique<juce::ListBox> (juce::String(), outputModel.get());
+
+    for (auto* list : { inputList.get(), outputList.get() })
+    {
+        list->setColour (juce::ListBox::backgroundColourId, juce::Colours::black);
+        addAndMakeVisible (list);
+    }
+
+    inputLabel = std::make_unique<juce::Label>();
+    outputLabel = std::make_unique<juce::Label>();
+
+    for (auto* label : { inputLabel.get(), outputLabel.get() })
+    {
+        addAndMakeVisible (label);
+        label->setFont (juce::Font (20.0f, juce::Font::plain));
+    }
+
+    inputLabel->setText ("INPUT", juce::dontSendNotification);
+    outputLabel->setText ("OUTPUT", juce::dontSendNotification);
+
+    setSize (Pictures::setupBackground().getWidth(), panelHeight);
+    setLookAndFeel (&lookAndFeel);
+
+    for (auto* list : { inputList.get(), outputList.get() })
+    {
+        auto& scrollBar = list->getVerticalScrollBar();
+        scrollBar.setColour (juce::ScrollBar::backgroundColourId, juce::Colours::darkgrey);
+        scrollBar.setColour (juce::ScrollBar::thumbColourId, juce::Colours::grey);
+        list->getViewport()->setScrollBarThickness (CustomLookForAuxiliaryWindows::getScrollBarThickness());
+        list->setLookAndFeel (&lookAndFeel);
+        list->setColour (juce::ListBox::backgroundColourId,
+                         CustomLookForAuxiliaryWindows::getListBackgroundColour());
+        list->setSize (listWidth, listHeight);
+    }
+
+    inputLabel->setSize (listWidth, labelHeight);
+    outputLabel->setSize (listWidth, labelHeight);
+}
+
+MidiSetupComponent::~MidiSetupComponent()
+{
+    inputList->setLookAndFeel (nullptr);
+    outputList->setLookAndFeel (nullptr);
+    setLookAndFeel (nullptr);
+}
+
+void MidiSetupComponent::resized()
+{
+    inputList->setTopLeftPosition (inputX, listY);
+    inputLabel->setTopLeftPosition (inputX, labelY);
+    outputList->setTopLeftPosition (outputX, listY);
+    outputLabel->setTopLeftPosition (outputList->getX(), labelY);
+    cancelButton->setTopLeftPosition (inputList->getX(), buttonY);
+    applyButton->setTopLeftPosition (applyX, cancelButton->getY());
+    okButton->setTopLeftPosition (okX, buttonY);
+}
+
+void MidiSetupComponent::paint (juce::Graphics& g)
+{
+    g.drawImageAt (Pictures::setupBackground(), 0, 0, false);
+
+    const auto title = Pictures::midiSetupTitle();
+    g.drawImageAt (title, (getWidth() - title.getWidth()) / 2, titleY, false);
+
+    g.setColour (juce::Colours::black);
+    g.drawRect (juce::Rectangle<int> (inputX, listY, listWidth, listHeight).toFloat(), 2.0f);
+    g.drawRect (juce::Rectangle<int> (outputX, listY, listWidth, listHeight).toFloat(), 2.0f);
+}
+
+void MidiSetupComponent::refreshDeviceLists (MidiManager& midiManager)
+{
+    inputModel->selectedDeviceName = {};
+    inputModel->deviceNames.clear();
+    outputModel->selectedDeviceName = {};
+    outputModel->deviceNames.clear();
+
+    inputModel->deviceNames = midiManager.getAvailableMidiInputNames();
+    outputModel->deviceNames = midiManager.getAvailableMidiOutputNames();
+
+    outputList->updateContent();
+    inputList->updateContent();
+
+    const auto openInputs = midiManager.getOpenMidiInputNames();
+    const auto openOutputs = midiManager.getOpenMidiOutputNames();
+
+    if (! openInputs.isEmpty())
+        selectInputDevice (openInputs[0]);
+
+    if (! openOutputs.isEmpty())
+        selectOutputDevice (openOutputs[0]);
+}
+
+void MidiSetupComponent::selectRowsNamed (juce::ListBox& list, const MidiDeviceListBoxModel& model,
+                                          const juce::String& name)
+{
+    for (int row = 0; row < model.deviceNames.size(); ++row)
+        if (model.deviceNames[row] == name)
+            list.selectRow (row, false, true);
+}
+
+void MidiSetupComponent::selectInputDevice (const juce::String& name)
+{
+    selectRowsNamed (*inputList, *inputModel, name);
+}
+
+void MidiSetupComponent::selectOutputDevice (const juce::String& name)
+{
+    selectRowsNamed (*outputList, *outputModel, name);
+}
+
+juce::String MidiSetupComponent::getSelectedInputDeviceName() const
+{
+    return inputModel->selectedDeviceName;
+}
+
+juce::String MidiSetupComponent::getSelectedOutputDeviceName() const
+{
+    return outputModel->selectedDeviceName;
+}

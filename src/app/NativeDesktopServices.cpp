@@ -1,0 +1,59 @@
+#include "NativeDesktopServices.h"
+
+DesktopServices::Answer NativeDesktopServices::askYesNoCancel (const juce::String& title,
+                                                               const juce::String& message)
+{
+    switch (juce::AlertWindow::showYesNoCancelBox (juce::MessageBoxIconType::QuestionIcon, title, message, {},
+                                                   {}, {}, nullptr, nullptr))
+    {
+        case 1:
+            return Answer::yes;
+        case 2:
+            return Answer::no;
+        default:
+            return Answer::cancel;
+    }
+}
+
+std::optional<juce::File> NativeDesktopServices::browseForFileToOpen (const juce::String& title,
+                                                                      const juce::String& patterns)
+{
+    juce::FileChooser chooser (title, juce::File(), patterns, true);
+
+    if (chooser.browseForFileToOpen())
+        return chooser.getResult();
+
+    return std::nullopt;
+}
+
+std::optional<juce::File> NativeDesktopServices::browseForFileToSave (const juce::String& title,
+                                                                      const juce::String& patterns)
+{
+    juce::FileChooser chooser (title, juce::File(), patterns, true);
+
+    if (chooser.browseForFileToSave (true))
+        return chooser.getResult();
+
+    return std::nullopt;
+}
+
+void NativeDesktopServices::showWarning (const juce::String& title, const juce::String& message)
+{
+    juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, message, {},
+                                            nullptr);
+}
+
+void NativeDesktopServices::showNativeMessage (const juce::String& title, const juce::String& message)
+{
+    juce::NativeMessageBox::showMessageBoxAsync (juce::MessageBoxIconType::NoIcon, title, message);
+}
+
+bool NativeDesktopServices::openDocument (const juce::File& document)
+{
+    return document.startAsProcess();
+}
+
+void NativeDesktopServices::quit()
+{
+    juce::JUCEApplicationBase::quit();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "DesktopServices.h"
+
+/** The desktop's own question boxes, dialogs and viewers, through JUCE. */
+class NativeDesktopServices : public DesktopServices
+{
+public:
+    Answer askYesNoCancel (const juce::String& title, const juce::String& message) override;
+    std::optional<juce::File> browseForFileToOpen (const juce::String& title,
+                                                   const juce::String& patterns) override;
+    std::optional<juce::File> browseForFileToSave (const juce::String& title,
+                                                   const juce::String& patterns) override;
+    void showWarning (const juce::String& title, const juce::String& message) override;
+    void showNativeMessage (const juce::String& title, const juce::String& message) override;
+    bool openDocument (const juce::File& document) override;
+    void quit() override;
+};

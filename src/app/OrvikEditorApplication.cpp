@@ -1,0 +1,379 @@
+#include "OrvikEditorApplication.h"
+
+#include "CommandIDs.h"
+#include "ui/ProductInfo.h"
+#include "ui/ReferenceCountedImageButton.h"
+
+OrvikEditorApplication::OrvikEditorApplication (DeviceLayerFactory deviceLayerFactory,
+                                                std::unique_ptr<DesktopServices> desktopServices)
+    : createDeviceLayer (std::move (deviceLayerFactory))
+    , desktop (std::move (desktopServices))
+{
+}
+
+OrvikEditorApplication::~OrvikEditorApplication() = default;
+
+const juce::String OrvikEditorApplication::getApplicationName()
+{
+    return ProductInfo::name;
+}
+
+const juce::String OrvikEditorApplication::getApplicationVersion()
+{
+    return ProductInfo::version;
+}
+
+bool OrvikEditorApplication::moreThanOneInstanceAllowed()
+{
+    return true;
+}
+
+juce::String OrvikEditorApplication::getApplicationDisplayName() const
+{
+    return ProductInfo::name;
+}
+
+DesktopServices& OrvikEditorApplication::getDesktopServices()
+{
+    return *desktop;
+}
+
+juce::String OrvikEditorApplication::getMidiInputDeviceName()
+{
+    return "Karvelo";
+}
+
+juce::String OrvikEditorApplication::getMidiOutputDeviceName()
+{
+    return "Karvelo";
+}
+
+//==============================================================================
+void OrvikEditorApplication::initialise (const juce::String& commandLine)
+{
+    midiManager = new MidiManager (createDeviceLayer());
+    windowManager = new WindowManager();
+
+    commandManager = std::make_unique<juce::ApplicationCommandManager>();
+    commandManager->registerAllCommandsForTarget (this);
+
+    juce::LookAndFeel::getDefaultLookAndFeel().setUsingNativeAlertWindows (true);
+
+    menuModel = std::make_unique<MainMenuModel> (*commandManager);
+
+#if JUCE_MAC
+    extraApplicationMenuItems.addCommandItem (commandManager.get(), CommandIDs::about);
+    juce::MenuBarModel::setMacMainMenu (menuModel.get(), &extraApplicationMenuItems, {});
+#endif
+
+    midiManager->openMidiInput (getMidiInputDeviceName());
+    midiManager->openMidiOutput (getMidiOutputDeviceName());
+
+    const auto trimmed = commandLine.trim();
+
+    if (trimmed.isNotEmpty() && ! trimmed.startsWithChar ('-'))
+    {
+        anotherInstanceStarted (commandLine);
+    }
+    else
+    {
+        createEngine();
+        newDocument();
+    }
+}
+
+void OrvikEditorApplication::shutdown()
+{
+#if JUCE_MAC
+    juce::MenuBarModel::setMacMainMenu (nullptr);
+#endif
+
+    windowManager = nullptr;
+    menuModel = nullptr;
+    commandManager = nullptr;
+}
+
+void OrvikEditorApplication::anotherInstanceStarted (const juce::String& commandLine)
+{
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (commandLine.unquoted());
+
+    if (windowManager->getNumWindows() > 0)
+    {
+        // A file handed over while no window is active gets a window of its own rather than
+        // being dropped.
+        if (auto active = windowManager->getActiveWindow())
+        {
+            active->openFile (file);
+            return;
+        }
+    }
+
+    openPresetFileInNewWindow (file);
+}
+
+void OrvikEditorApplication::systemRequestedQuit()
+{
+    quitAfterAskingEachWindow();
+}
+
+void OrvikEditorApplication::quitAfterAskingEachWindow()
+{
+    auto remaining = windowManager->getWindows();
+
+    while (! remaining.isEmpty())
+    {
+        MainWindow::Ptr window = remaining.getFirst();
+        window->toFront (true);
+
+        if (! window->askToSave())
+            return;
+
+        windowManager->removeWindow (window.get());
+        remaining.remove (0);
+        commandManager->commandStatusChanged();
+    }
+
+    desktop->quit();
+}
+
+//==============================================================================
+void OrvikEditorApplication::createMainWindow (std::unique_ptr<juce::Component> content,
+                                               EditorPreset::Ptr preset, const juce::String& name)
+{
+    const auto windowName =
+        name.isNotEmpty() ? name : "Untitled " + juce::String (windowManager->getNumWindowsCreated() + 1);
+
+    MainWindow::Ptr window (new MainWindow (std::move (content), preset, getEngine(), windowName, *this,
+                                            MainMenuModel::menusLiveInWindows() ? menuModel.get() : nullptr));
+
+    commandManager->registerAllCommandsForTarget (window.get());
+    window->addKeyListener (commandManager->getKeyMappings());
+    windowManager->addWindow (window);
+    commandManager->commandStatusChanged();
+}
+
+void OrvikEditorApplication::closeWindow (MainWindow& window)
+{
+    const MainWindow::Ptr closing (&window);
+
+    if (! window.askToSave())
+        return;
+
+    windowManager->removeWindow (&window);
+    commandManager->commandStatusChanged();
+
+    // With the menus inside the windows, the last window closed is the end of the program: nothing
+    // would be left to choose New or Open Preset from.
+    if (MainMenuModel::menusLiveInWindows() && windowManager->getNumWindows() == 0)
+        quitAfterAskingEachWindow();
+}
+
+void OrvikEditorApplication::openPresetWithDialog()
+{
+    if (const auto file = desktop->browseForFileToOpen ("Select Filename to open", MainWindow::filePatterns))
+        openPresetFileInNewWindow (*file);
+}
+
+//==============================================================================
+void OrvikEditorApplication::showMidiSetupWindow()
+{
+    if (midiSetupWindow == nullptr)
+    {
+        auto ok = createOKButton();
+        auto cancel = createCancelButton();
+        auto apply = createApplyButton();
+
+        MidiSetupComponent::Ptr panel (new MidiSetupComponent (ok, cancel, apply));
+        panel->refreshDeviceLists (*midiManager);
+
+        midiSetupWindow = new MidiSetupWindow (panel, midiManager, *this);
+
+        for (auto* button : { ok.get(), cancel.get(), apply.get() })
+            button->addListener (midiSetupWindow.get());
+
+        midiSetupWindow->centreWithSize (midiSetupWindow->getWidth(), midiSetupWindow->getHeight());
+    }
+
+    if (! midiSetupWindow->isOnDesktop())
+        midiSetupWindow->addToDesktop();
+
+    midiSetupWindow->setVisible (true);
+    midiSetupWindow->toFront (true);
+}
+
+void OrvikEditorApplication::closeMidiSetupWindow()
+{
+    midiSetupWindow = nullptr;
+}
+
+void OrvikEditorApplication::showAboutWindow()
+{
+    if (aboutWindow == nullptr)
+        aboutWindow = new AboutWindow (createAboutImage());
+
+    if (! aboutWindow->isOnDesktop())
+        aboutWindow->addToDesktop();
+
+    aboutWindow->setVisible (true);
+    aboutWindow->toFront (true);
+}
+
+void OrvikEditorApplication::showMessage (const juce::String& text)
+{
+    desktop->showWarning (getApplicationName(), text);
+}
+
+juce::Array<juce::File> OrvikEditorApplication::getUserGuideLocations() const
+{
+    const auto application = juce::File::getSpecialLocation (juce::File::currentApplicationFile);
+
+#if JUCE_MAC
+    return {
+        juce::File (application.getFullPathName() + "/Contents/Resources/").getChildFile (userGuideFileName)
+    };
+#else
+    // Installed: <prefix>/bin/<program> with its data in <prefix>/share/karvelo-editor. A build
+    // tree that is not installed keeps the guide beside the executable.
+    const auto folder = application.getParentDirectory();
+    return { folder.getSiblingFile ("share").getChildFile ("karvelo-editor").getChildFile (userGuideFileName),
+             folder.getChildFile (userGuideFileName) };
+#endif
+}
+
+void OrvikEditorApplication::openUserGuide()
+{
+    juce::StringArray tried;
+
+    for (auto& location : getUserGuideLocations())
+    {
+        if (location.existsAsFile())
+        {
+            desktop->openDocument (location);
+            return;
+        }
+
+        tried.add (location.getFullPathName());
+    }
+
+    desktop->showNativeMessage (getApplicationName(),
+                                "Unable to find user guide.\n" + tried.joinIntoString ("\n"));
+}
+
+//==============================================================================
+void OrvikEditorApplication::sendPresetResult (EditorPreset::Ptr, int result)
+{
+    reportTransferResult (result == OrvikEditorEngine::SendResult::noOutput,
+                          result == OrvikEditorEngine::SendResult::noAcknowledgement);
+}
+
+void OrvikEditorApplication::requestPresetResult (int result)
+{
+    reportTransferResult (result == OrvikEditorEngine::RequestResult::noInput,
+                          result == OrvikEditorEngine::RequestResult::noReply);
+}
+
+void OrvikEditorApplication::reportTransferResult (bool noDevice, bool noAnswer)
+{
+    if (noDevice)
+    {
+        showMidiSetupWindow();
+        showMessage (noDeviceMessage);
+    }
+    else if (noAnswer)
+    {
+        showMessage (noAcknowledgementMessage);
+    }
+}
+
+void OrvikEditorApplication::openPresetFileResult (int result)
+{
+    if (result == OrvikEditorEngine::OpenResult::rejected || result == OrvikEditorEngine::OpenResult::missing)
+        showMessage (openErrorMessage);
+}
+
+void OrvikEditorApplication::savePresetFileResult (int result)
+{
+    if (result == OrvikEditorEngine::SaveResult::failed)
+        showMessage (saveErrorMessage);
+}
+
+//==============================================================================
+void OrvikEditorApplication::getAllCommands (juce::Array<juce::CommandID>& commands)
+{
+    commands.addArray ({ CommandIDs::newDocument, CommandIDs::openPreset, CommandIDs::about,
+                         CommandIDs::bringAllToFront, CommandIDs::openUserGuide, CommandIDs::midiSetup,
+                         CommandIDs::quit });
+}
+
+void OrvikEditorApplication::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
+{
+    const auto command = juce::ModifierKeys::commandModifier;
+
+    switch (commandID)
+    {
+        case CommandIDs::newDocument:
+            result.setInfo ("New", {}, CommandIDs::category, 0);
+            result.addDefaultKeypress ('n', command);
+            break;
+
+        case CommandIDs::openPreset:
+            result.setInfo ("Open Preset", {}, CommandIDs::category, 0);
+            result.addDefaultKeypress ('o', command);
+            break;
+
+        case CommandIDs::midiSetup:
+            result.setInfo ("MIDI Setup", {}, CommandIDs::category, 0);
+            break;
+
+        case CommandIDs::quit:
+            result.setInfo ("Quit", {}, CommandIDs::category, 0);
+            result.addDefaultKeypress ('q', command);
+            break;
+
+        case CommandIDs::bringAllToFront:
+            result.setInfo ("Bring All To Front", {}, CommandIDs::category, 0);
+            result.setActive (windowManager != nullptr && windowManager->getNumWindows() > 0);
+            break;
+
+        case CommandIDs::openUserGuide:
+            result.setInfo ("Open User Guide", {}, CommandIDs::category, 0);
+            break;
+        case CommandIDs::about:
+            result.setInfo ("About", {}, CommandIDs::category, 0);
+            break;
+        default:
+            break;
+    }
+}
+
+bool OrvikEditorApplication::perform (const InvocationInfo& info)
+{
+    switch (info.commandID)
+    {
+        case CommandIDs::newDocument:
+            newDocument();
+            break;
+        case CommandIDs::openPreset:
+            openPresetWithDialog();
+            break;
+        case CommandIDs::midiSetup:
+            showMidiSetupWindow();
+            break;
+        case CommandIDs::quit:
+            systemRequestedQuit();
+            break;
+        case CommandIDs::bringAllToFront:
+            windowManager->bringAllToFront();
+            break;
+        case CommandIDs::openUserGuide:
+            openUserGuide();
+            break;
+        case CommandIDs::about:
+            showAboutWindow();
+            break;
+        default:
+            break;
+    }
+
+    return true;
+}

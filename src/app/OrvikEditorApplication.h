@@ -1,0 +1,126 @@
+#pragma once
+
+#include "AboutWindow.h"
+#include "DesktopServices.h"
+#include "MainMenuModel.h"
+#include "MidiSetupWindow.h"
+#include "WindowManager.h"
+
+#include <functional>
+
+/** The editor as a desktop application: creates the shared services at start, opens the
+    controller's ports and the first window, owns the commands that do not belong to one window,
+    turns every engine result into a message, and quits after asking each window about saving.
+
+    The product class supplies the engine, the preset type, the factory preset and the About
+    picture. Everything here runs on the message thread.
+*/
+class OrvikEditorApplication
+    : public juce::JUCEApplication
+    , public OrvikEditorEngine::Listener
+    , public MainWindow::Owner
+    , public MidiSetupWindow::Owner
+{
+public:
+    using DeviceLayerFactory = std::function<std::unique_ptr<MidiDeviceLayer>()>;
+
+    /** The device layer is made when the application starts; the desktop services answer its
+        questions and dialogs. */
+    OrvikEditorApplication (DeviceLayerFactory deviceLayerFactory,
+                            std::unique_ptr<DesktopServices> desktopServices);
+    ~OrvikEditorApplication() override;
+
+    static constexpr const char* userGuideFileName = "Karvelo Editor - User Guide - v1.0.pdf";
+    static constexpr const char* messageTitle = "Karvelo Editor";
+    static constexpr const char* noDeviceMessage =
+        "MIDI Device is not found.  Verify MIDI Settings in the MIDI Setup window.";
+    static constexpr const char* noAcknowledgementMessage =
+        "No Preset Acknowledgement returned. Verify Midi Input Settings.";
+    static constexpr const char* openErrorMessage = "Error Opening File.";
+    static constexpr const char* saveErrorMessage = "Error Saving File.";
+
+    // juce::JUCEApplication
+    const juce::String getApplicationName() override;
+    const juce::String getApplicationVersion() override;
+    bool moreThanOneInstanceAllowed() override;
+    void initialise (const juce::String& commandLine) override;
+    void shutdown() override;
+    void anotherInstanceStarted (const juce::String& commandLine) override;
+    void systemRequestedQuit() override;
+
+    // juce::ApplicationCommandTarget
+    void getAllCommands (juce::Array<juce::CommandID>& commands) override;
+    void getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result) override;
+    bool perform (const InvocationInfo& info) override;
+
+    /** A new window on the factory preset. */
+    virtual void newDocument() = 0;
+
+    /** A new untitled window on this preset. */
+    virtual void openWindowForPreset (EditorPreset::Ptr preset) = 0;
+
+    /** A new window on this file, made whatever the outcome of loading it. */
+    virtual void openPresetFileInNewWindow (const juce::File& file) = 0;
+
+    void closeMidiSetupWindow() override;
+
+    void sendPresetResult (EditorPreset::Ptr preset, int result) override;
+    void requestPresetResult (int result) override;
+    void openPresetFileResult (int result) override;
+    void savePresetFileResult (int result) override;
+
+    virtual void showAboutWindow();
+    virtual void showMessage (const juce::String& text);
+    virtual OrvikEditorEngine::Ptr getEngine() = 0;
+    EditorPreset::Ptr createDefaultPreset() override = 0;
+    virtual juce::String getMidiInputDeviceName();
+    virtual juce::String getMidiOutputDeviceName();
+    virtual juce::Image createAboutImage() = 0;
+    virtual void openUserGuide();
+    virtual void createEngine() = 0;
+
+    // MainWindow::Owner
+    juce::String getApplicationDisplayName() const override;
+    DesktopServices& getDesktopServices() override;
+    void closeWindow (MainWindow& window) override;
+
+    void showMidiSetupWindow();
+
+    /** The open-file dialog of the Open Preset command. */
+    void openPresetWithDialog();
+
+    /** Where the user guide is looked for, in order. */
+    juce::Array<juce::File> getUserGuideLocations() const;
+
+    MidiManager::Ptr getMidiManager() const { return midiManager; }
+    WindowManager::Ptr getWindowManager() const { return windowManager; }
+    juce::ApplicationCommandManager* getCommandManager() const { return commandManager.get(); }
+    MainMenuModel* getMenuModel() const { return menuModel.get(); }
+    MidiSetupWindow::Ptr getMidiSetupWindow() const { return midiSetupWindow; }
+    AboutWindow::Ptr getAboutWindow() const { return aboutWindow; }
+
+protected:
+    /** Makes, registers and places a main window on the panel; an empty name makes it "Untitled n". */
+    void createMainWindow (std::unique_ptr<juce::Component> content, EditorPreset::Ptr preset,
+                           const juce::String& name);
+
+private:
+    /** What a send or a request that failed tells the user: no port opens the MIDI Setup window. */
+    void reportTransferResult (bool noDevice, bool noAnswer);
+
+    /** The quit sequence: each window in turn is asked about saving; a Cancel stops it. */
+    void quitAfterAskingEachWindow();
+
+    juce::PopupMenu extraApplicationMenuItems;
+    std::unique_ptr<MainMenuModel> menuModel;
+    std::unique_ptr<juce::ApplicationCommandManager> commandManager;
+    WindowManager::Ptr windowManager;
+    MidiManager::Ptr midiManager;
+    AboutWindow::Ptr aboutWindow;
+    MidiSetupWindow::Ptr midiSetupWindow;
+
+    DeviceLayerFactory createDeviceLayer;
+    std::unique_ptr<DesktopServices> desktop;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OrvikEditorApplication)
+};
