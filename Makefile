@@ -4,15 +4,21 @@
 #   make test   installs what is missing, builds everything and runs every test
 #
 # Further targets: test-sanitize (address + undefined behaviour), test-thread (ThreadSanitizer on
-# the engine and MIDI tests), format, artwork.
+# the engine and MIDI tests), fuzz and fuzz-smoke, format, artwork.
+#
+# make fuzz builds the libFuzzer targets in fuzz/ with clang-14 and the address and undefined-
+# behaviour sanitizers (tree build-fuzz) and runs each for FUZZ_SECONDS (60) on its corpus; findings
+# land in fuzz/artifacts/ and fail the target. make fuzz-smoke is the same with 10 s each, for CI.
 
 BUILD_DIR      ?= build
 SANITIZE_DIR   ?= build-sanitize
 THREAD_DIR     ?= build-thread
+FUZZ_DIR       ?= build-fuzz
+FUZZ_SECONDS   ?= 60
 JOBS           ?= $(shell nproc)
 CMAKE_FLAGS    ?=
 
-.PHONY: run test test-sanitize test-thread deps build format format-check artwork clean
+.PHONY: run test test-sanitize test-thread deps build fuzz fuzz-smoke fuzz-build format format-check artwork clean
 
 deps:
 	@scripts/install-deps
@@ -40,6 +46,20 @@ test-thread: deps
 	$(call build_tree,$(THREAD_DIR),RelWithDebInfo,-DKARVELO_SANITIZE=thread,--target karvelo_engine_tests)
 	@scripts/run-tests $(THREAD_DIR) -L threads
 
+# The fuzzers' own tree: clang with libFuzzer, both sanitizers on everything, no tests.
+FUZZ_CMAKE_FLAGS = -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DKARVELO_BUILD_FUZZERS=ON \
+                   -DKARVELO_BUILD_TESTS=OFF -DKARVELO_SANITIZE="address;undefined"
+
+fuzz-build:
+	@scripts/install-deps --fuzz
+	$(call build_tree,$(FUZZ_DIR),RelWithDebInfo,$(FUZZ_CMAKE_FLAGS),--target karvelo_fuzzers)
+
+fuzz: fuzz-build
+	@scripts/run-fuzzers $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+fuzz-smoke: fuzz-build
+	@scripts/run-fuzzers $(FUZZ_DIR) 10
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
@@ -50,4 +70,4 @@ artwork:
 	@scripts/render-artwork
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(THREAD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(THREAD_DIR) $(FUZZ_DIR)

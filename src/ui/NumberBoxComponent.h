@@ -166,6 +166,13 @@ protected:
         const auto number =
             held.isString() ? parseNumber (held.toString()) : static_cast<Type> (static_cast<int> (held));
         setValue (number, number != value ? juce::sendNotificationAsync : juce::dontSendNotification);
+
+        // Whatever arrived ("007", " 5", "12abc"), the text value ends as the box's number.
+        const juce::String shown (value);
+
+        if (changed.toString() != shown)
+            changed = shown;
+
         juce::Label::valueChanged (changed);
     }
 

@@ -176,6 +176,18 @@ TEST_F (NumberBoxTest, ValuesSetFromCodeAreValidatedAndReportedAsAsked)
     MessageLoop::drain();
     EXPECT_EQ (channel.getValue(), 3);
     EXPECT_EQ (channel.getTextValue().toString(), "3");
+
+    // Text that reads as the number the box already has still settles on its plain decimal text.
+    cc.setValue (0, juce::dontSendNotification);
+    MessageLoop::drain();
+    cc.getTextValue() = juce::String::charToString (0x15) + "0";
+    MessageLoop::drain();
+    EXPECT_EQ (cc.getValue(), 0);
+    EXPECT_EQ (cc.getTextValue().toString(), "0");
+    cc.getTextValue() = "12abc";
+    MessageLoop::drain();
+    EXPECT_EQ (cc.getValue(), 12);
+    EXPECT_EQ (cc.getTextValue().toString(), "12");
 }
 
 TEST_F (NumberBoxTest, ListenersAreCalledNewestFirstAndMayLeaveDuringTheCall)
