@@ -73,9 +73,20 @@ void MidiManager::openInputsNamed (const juce::String& name, const juce::StringA
 void MidiManager::openOutputsNamed (const juce::String& name, const juce::StringArray& listed)
 {
     for (int index = 0; index < listed.size(); ++index)
-        if (listed[index] == name)
+    {
+        if (listed[index] != name)
+            continue;
+
+        try
+        {
             if (auto output = devices->openOutput (index))
                 openOutputs.push_back ({ name, std::move (output) });
+        }
+        catch (const std::exception&)
+        {
+            // Skipped like an input that fails to open: one faulty device must not end the editor.
+        }
+    }
 }
 
 void MidiManager::openMidiInput (const juce::String& name)

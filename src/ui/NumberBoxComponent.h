@@ -141,9 +141,16 @@ protected:
         editing = false;
 
         if (getText().isEmpty())
+        {
             setText (juce::String (value), juce::dontSendNotification);
+        }
         else
-            setValue (parseNumber (closingEditor->getText()), juce::sendNotificationSync);
+        {
+            // Listeners hear an entry that changes the number; a rejected entry, Escape or the same
+            // number typed again leaves them alone.
+            const auto entered = parseNumber (closingEditor->getText());
+            setValue (entered, entered != value ? juce::sendNotificationSync : juce::dontSendNotification);
+        }
 
         juce::Label::editorAboutToBeHidden (closingEditor);
     }
