@@ -5,389 +5,212 @@
 namespace
 {
 using Answer = DesktopServices::Answer;
+using Windows = ApplicationFixture;
 
-/** Scenarios of the main windows: their titles and places, opening, saving, closing and quitting. */
-class DocumentWindows : public ApplicationFixture
-{
-protected:
-    /** Puts a controller number into a knob's box, as an entry the user commits does. */
-    void editKnob (MainWindow& mainWindow, int knob, int number)
-    {
-        panelOf (mainWindow).getKnobView (knob).getCcBox().setValue (number, juce::sendNotificationSync);
-    }
-
-    /** How many windows of that title the desktop shows: a closed window must be gone from it. */
-    static int windowsOnDesktopNamed (const juce::String& title)
-    {
-        int count = 0;
-
-        for (int i = 0; i < juce::Desktop::getInstance().getNumComponents(); ++i)
-            if (juce::Desktop::getInstance().getComponent (i)->getName() == title)
-                ++count;
-
-        return count;
-    }
-
-    bool isBringAllToFrontEnabled() const
-    {
-        juce::ApplicationCommandInfo info (CommandIDs::bringAllToFront);
-        const auto* target =
-            app->getCommandManager()->getTargetForCommand (CommandIDs::bringAllToFront, info);
-        return target != nullptr && (info.flags & juce::ApplicationCommandInfo::isDisabled) == 0;
-    }
-
-    /** Brings the window to the front and waits until it is the active one. Tests running beside
-        this one share the X server and can take the focus at any time: call it just before the
-        step that depends on it, since nothing changes which window is active until the message
-        loop runs again. */
-    bool makeActive (MainWindow& mainWindow)
-    {
-        mainWindow.toFront (true);
-        return MessageLoop::runUntil (
-            [&] { return app->getWindowManager()->getActiveWindow().get() == &mainWindow; }, 2000);
-    }
-
-    void handOver (const juce::File& file)
-    {
-        app->anotherInstanceStarted ("\"" + file.getFullPathName() + "\"");
-        settle (50);
-    }
-};
+const juce::String ask = "ask Save Document: Save Preset: ";
+const juce::String saveDialog = "save Select filename to save: *.karvelo";
+const juce::String openDialog = "open Select Filename to open: *.karvelo";
 } // namespace
 
-TEST_F (DocumentWindows, UntitledWindowsCountEveryWindowEverAddedAndArePlacedByHowManyAreOpen)
+TEST_F (Windows, StartOnUntitledOneOrTheNamedFileAndPutAFileHandedOverIntoTheActiveWindowOrANewOne)
 {
-    start();
-    invoke (CommandIDs::newDocument);
+    const auto file = writePresetFile ("My Set.karvelo", variedBlock (1));
 
-    ASSERT_EQ (windows().size(), 2);
-    EXPECT_EQ (window (1).getName(), "Karvelo Editor Untitled 2");
-    EXPECT_EQ (window (1).getPosition(), juce::Point<int> (45, 90));
-    EXPECT_EQ (presetOf (window (1)).getData(), factoryPresetBlock());
-
-    // Even an unedited window asks before it closes.
-    desktop->answers = { Answer::no };
-    invoke (window (1), CommandIDs::closeWindow);
-
-    ASSERT_EQ (desktop->questions.size(), 1u);
-    EXPECT_EQ (desktop->questions[0].title, "Save Document");
-    EXPECT_EQ (desktop->questions[0].message, "Save Preset: Untitled 2");
-    EXPECT_EQ (titles(), listOf ({ "Karvelo Editor Untitled 1" }));
-    EXPECT_EQ (windowsOnDesktopNamed ("Karvelo Editor Untitled 2"), 0);
-
-    invoke (CommandIDs::newDocument);
-
-    ASSERT_EQ (windows().size(), 2);
-    EXPECT_EQ (window (1).getName(), "Karvelo Editor Untitled 3");
-    EXPECT_EQ (window (1).getPosition(), juce::Point<int> (45, 90));
-    EXPECT_EQ (desktop->quitRequests, 0);
-}
-
-TEST_F (DocumentWindows, SaveOnAnUntitledWindowAsksForAFileOnceAndThenWritesItDirectly)
-{
-    start();
-    const auto file = folder.getChildFile ("Mix.karvelo");
-    auto expected = factoryPresetBlock();
-
-    editKnob (window (0), 0, 77);
-    expected.set (1, 77);
-    desktop->filesToSave = { file };
-    invoke (window (0), CommandIDs::save);
-
-    ASSERT_EQ (desktop->saveDialogs.size(), 1u);
-    EXPECT_EQ (desktop->saveDialogs[0].title, "Select filename to save");
-    EXPECT_EQ (desktop->saveDialogs[0].message, "*.karvelo");
-    EXPECT_EQ (contentsOf (file), fileImageOf (expected));
-    EXPECT_EQ (contentsOf (file).size(), 146);
-    EXPECT_EQ (window (0).getName(), "Karvelo Editor Mix");
-
-    editKnob (window (0), 1, 78);
-    expected.set (3, 78);
-    invoke (window (0), CommandIDs::save);
-
-    EXPECT_EQ (desktop->saveDialogs.size(), 1u);
-    EXPECT_EQ (contentsOf (file), fileImageOf (expected));
-
-    // The question names the file in full; Yes writes it without a dialog, and the last window
-    // closing ends the application.
-    editKnob (window (0), 2, 79);
-    expected.set (5, 79);
-    desktop->answers = { Answer::yes };
-    invoke (window (0), CommandIDs::closeWindow);
-
-    ASSERT_EQ (desktop->questions.size(), 1u);
-    EXPECT_EQ (desktop->questions[0].message, "Save Preset: Mix.karvelo");
-    EXPECT_EQ (desktop->saveDialogs.size(), 1u);
-    EXPECT_EQ (contentsOf (file), fileImageOf (expected));
-    EXPECT_TRUE (windows().isEmpty());
-    EXPECT_EQ (windowsOnDesktopNamed ("Karvelo Editor Mix"), 0);
-    EXPECT_EQ (desktop->quitRequests, 1);
-
-    settle();
-    EXPECT_TRUE (desktop->warnings.empty());
-}
-
-TEST_F (DocumentWindows, OpenPresetGivesEachChosenFileItsOwnWindowThatSavesBackToIt)
-{
-    start();
-    const auto drums = writePresetFile ("Drums.karvelo", variedBlock (1));
-    const auto keys = writePresetFile ("Keys.karvelo", variedBlock (2));
-
-    desktop->filesToOpen = { drums, keys, std::nullopt };
-    invoke (CommandIDs::openPreset);
-    invoke (CommandIDs::openPreset);
-    invoke (CommandIDs::openPreset);
-    settle (50);
-
-    ASSERT_EQ (desktop->openDialogs.size(), 3u);
-    EXPECT_EQ (desktop->openDialogs[0].title, "Select Filename to open");
-    EXPECT_EQ (desktop->openDialogs[0].message, "*.karvelo");
-    ASSERT_EQ (windows().size(), 3);
-    EXPECT_EQ (window (1).getName(), "Karvelo Editor Drums.karvelo");
-    EXPECT_EQ (window (2).getName(), "Karvelo Editor Keys.karvelo");
-    EXPECT_EQ (window (2).getPosition(), juce::Point<int> (60, 105));
-    EXPECT_EQ (presetOf (window (1)).getData(), variedBlock (1));
-    EXPECT_EQ (presetOf (window (2)).getData(), variedBlock (2));
-
-    // Windows opened on files count in the numbering of untitled ones.
-    invoke (CommandIDs::newDocument);
-    EXPECT_EQ (window (3).getName(), "Karvelo Editor Untitled 4");
-
-    auto expected = variedBlock (1);
-    editKnob (window (1), 5, 100);
-    expected.set (11, 100);
-    invoke (window (1), CommandIDs::save);
-
-    EXPECT_TRUE (desktop->saveDialogs.empty());
-    EXPECT_EQ (contentsOf (drums), fileImageOf (expected));
-    EXPECT_EQ (contentsOf (keys), fileImageOf (variedBlock (2)));
-
-    // Save As always asks, and shows the new file's name without its extension.
-    const auto copy = folder.getChildFile ("Keys 2.karvelo");
-    desktop->filesToSave = { copy };
-    invoke (window (2), CommandIDs::saveAs);
-
-    EXPECT_EQ (contentsOf (copy), fileImageOf (variedBlock (2)));
-    EXPECT_EQ (window (2).getName(), "Karvelo Editor Keys 2");
-
-    settle();
-    EXPECT_TRUE (desktop->warnings.empty());
-}
-
-TEST_F (DocumentWindows, AFileThatCannotBeOpenedWarnsYetGetsAWindowOnTheFactoryPreset)
-{
-    start();
-
-    const auto image = fileImageOf (variedBlock (3));
-    const auto truncated = folder.getChildFile ("Short.karvelo");
-    ASSERT_TRUE (truncated.replaceWithData (image.begin(), 145));
-
-    // Valid but for the last byte: nothing of it may be taken.
-    auto invalidImage = image;
-    invalidImage.set (7 + 137, 0x80);
-    const auto invalid = folder.getChildFile ("Invalid.karvelo");
-    ASSERT_TRUE (invalid.replaceWithData (invalidImage.begin(), static_cast<size_t> (invalidImage.size())));
-
-    const juce::Array<juce::File> files{ folder.getChildFile ("Missing.karvelo"), truncated, invalid };
-
-    for (int i = 0; i < files.size(); ++i)
+    for (const auto& commandLine : { juce::String(), juce::String ("-x"), file.getFullPathName().quoted() })
     {
-        SCOPED_TRACE (files[i].getFileName().toStdString());
-        desktop->filesToOpen = { files[i] };
-        invoke (CommandIDs::openPreset);
-
-        ASSERT_TRUE (
-            MessageLoop::runUntil ([&] { return desktop->warnings.size() == static_cast<size_t> (i + 1); }));
-        EXPECT_EQ (desktop->warnings.back().title, "Karvelo Editor");
-        EXPECT_EQ (desktop->warnings.back().message, "Error Opening File.");
-        ASSERT_EQ (windows().size(), i + 2);
-        EXPECT_EQ (window (i + 1).getName(), "Karvelo Editor " + files[i].getFileName());
-        EXPECT_EQ (presetOf (window (i + 1)).getData(), factoryPresetBlock());
+        SCOPED_TRACE (commandLine);
+        const auto onFile = commandLine.startsWith ("\"");
+        start (commandLine);
+        ASSERT_EQ (desktopWindows(), onFile ? "Karvelo Editor My Set.karvelo" : "Karvelo Editor Untitled 1");
+        EXPECT_EQ (window (0).getPosition(), juce::Point<int> (30, 75));
+        EXPECT_EQ (presetOf (window (0)).getData(), onFile ? variedBlock (1) : factoryPresetBlock());
+        settle();
+        EXPECT_EQ (shown(), "");
+        stop();
     }
-}
 
-TEST_F (DocumentWindows, ClosingSavesOnYesDropsOnNoAndStaysOnCancelOrWhenTheSaveDoesNotHappen)
-{
     start();
-    invoke (CommandIDs::newDocument);
-    invoke (CommandIDs::newDocument);
-    editKnob (window (1), 0, 50);
-    editKnob (window (2), 0, 60);
-    const auto edited = presetOf (window (2)).getData();
+    const auto handOver = [this] (const juce::String& name, int seed)
+    { app->anotherInstanceStarted (writePresetFile (name, variedBlock (seed)).getFullPathName().quoted()); };
+    const auto active = [this] { return app->getWindowManager()->getActiveWindow().get(); };
+    window (0).toFront (true);
 
-    desktop->answers = { Answer::cancel };
-    invoke (window (2), CommandIDs::closeWindow);
-    EXPECT_EQ (windows().size(), 3);
+    if (! MessageLoop::runUntil ([&] { return active() == &window (0); }, 2000))
+        GTEST_SKIP() << "no main window could be made active";
 
-    // Yes, and the Save As dialog is cancelled.
-    desktop->answers = { Answer::yes };
-    desktop->filesToSave = { std::nullopt };
-    invoke (window (2), CommandIDs::closeWindow);
-    EXPECT_EQ (windows().size(), 3);
+    // Into the active window: a question only when it does not hold the factory preset.
+    desktop->answers = { Answer::cancel, Answer::no };
 
-    // Yes, into a file that cannot be written: the window stays open, named after the file chosen.
-    desktop->answers = { Answer::yes };
-    desktop->filesToSave = { folder.getChildFile ("No Such Folder").getChildFile ("Lost.karvelo") };
-    invoke (window (2), CommandIDs::closeWindow);
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return ! desktop->warnings.empty(); }));
-    EXPECT_EQ (desktop->warnings[0].title, "Karvelo Editor");
-    EXPECT_EQ (desktop->warnings[0].message, "Error Saving File.");
-    ASSERT_EQ (windows().size(), 3);
-    EXPECT_EQ (window (2).getName(), "Karvelo Editor Lost");
+    for (const auto seed : { 5, 6, 6 })
+        handOver (seed == 5 ? "Two.karvelo" : "Three.karvelo", seed);
 
-    // Yes again: Save now tries that same file (its folder does not exist, so Save As is asked).
-    const auto file = folder.getChildFile ("Third.karvelo");
-    desktop->answers = { Answer::yes };
-    desktop->filesToSave = { file };
-    invoke (window (2), CommandIDs::closeWindow);
-    EXPECT_EQ (contentsOf (file), fileImageOf (edited));
-    EXPECT_EQ (titles(), listOf ({ "Karvelo Editor Untitled 1", "Karvelo Editor Untitled 2" }));
-    EXPECT_EQ (windowsOnDesktopNamed ("Karvelo Editor Third"), 0);
-
-    desktop->answers = { Answer::no };
-    invoke (window (1), CommandIDs::closeWindow);
-    EXPECT_EQ (titles(), listOf ({ "Karvelo Editor Untitled 1" }));
-    EXPECT_EQ (folder.get().getNumberOfChildFiles (juce::File::findFiles), 1);
-
-    std::vector<juce::String> asked;
-
-    for (auto& question : desktop->questions)
-        asked.push_back (question.title + ": " + question.message);
-
-    EXPECT_EQ (asked,
-               listOf ({ "Save Document: Save Preset: Untitled 3", "Save Document: Save Preset: Untitled 3",
-                         "Save Document: Save Preset: Untitled 3", "Save Document: Save Preset: Lost.karvelo",
-                         "Save Document: Save Preset: Untitled 2" }));
-    EXPECT_EQ (desktop->quitRequests, 0);
-}
-
-TEST_F (DocumentWindows, QuitAsksEachWindowInTurnInFrontAndStopsWhereOneStays)
-{
-    start();
-    invoke (CommandIDs::newDocument);
-    invoke (CommandIDs::newDocument);
-
-    desktop->answers = { Answer::no, Answer::cancel };
-    invoke (CommandIDs::quit);
-
-    ASSERT_EQ (desktop->questions.size(), 2u);
-    EXPECT_EQ (desktop->questions[0].message, "Save Preset: Untitled 1");
-    EXPECT_EQ (desktop->questions[0].frontWindow, "Karvelo Editor Untitled 1");
-    EXPECT_EQ (desktop->questions[1].message, "Save Preset: Untitled 2");
-    EXPECT_EQ (desktop->questions[1].frontWindow, "Karvelo Editor Untitled 2");
-    EXPECT_EQ (titles(), listOf ({ "Karvelo Editor Untitled 2", "Karvelo Editor Untitled 3" }));
-    EXPECT_EQ (windowsOnDesktopNamed ("Karvelo Editor Untitled 1"), 0);
-    EXPECT_EQ (desktop->quitRequests, 0);
-
-    // A Yes whose save does not happen stops the quit too.
-    desktop->answers = { Answer::yes };
-    desktop->filesToSave = { std::nullopt };
-    app->systemRequestedQuit();
-    EXPECT_EQ (windows().size(), 2);
-    EXPECT_EQ (desktop->quitRequests, 0);
-
-    desktop->answers = { Answer::no, Answer::no };
-    app->systemRequestedQuit();
-    EXPECT_TRUE (windows().isEmpty());
-    EXPECT_EQ (desktop->quitRequests, 1);
-
-    // Nothing left to ask.
-    invoke (CommandIDs::quit);
-    EXPECT_EQ (desktop->questions.size(), 5u);
-    EXPECT_EQ (desktop->quitRequests, 2);
-}
-
-TEST_F (DocumentWindows, BringAllToFrontIsEnabledOnlyWhileAMainWindowIsOpen)
-{
-    start();
-    EXPECT_TRUE (isBringAllToFrontEnabled());
-
-    desktop->answers = { Answer::no };
-    invoke (window (0), CommandIDs::closeWindow);
-    EXPECT_EQ (desktop->quitRequests, 1);
-    EXPECT_FALSE (isBringAllToFrontEnabled());
-
-    invoke (CommandIDs::newDocument);
-    EXPECT_TRUE (isBringAllToFrontEnabled());
-    EXPECT_EQ (window (0).getName(), "Karvelo Editor Untitled 2");
-    EXPECT_EQ (window (0).getPosition(), juce::Point<int> (30, 75));
-}
-
-TEST_F (DocumentWindows, AFileHandedOverWithNoWindowOpenGetsANewWindow)
-{
-    start();
-    desktop->answers = { Answer::no };
-    invoke (window (0), CommandIDs::closeWindow);
-
-    handOver (writePresetFile ("Handed Over.karvelo", variedBlock (4)));
-
-    ASSERT_EQ (windows().size(), 1);
-    EXPECT_EQ (window (0).getName(), "Karvelo Editor Handed Over.karvelo");
-    EXPECT_EQ (presetOf (window (0)).getData(), variedBlock (4));
-    EXPECT_TRUE (desktop->warnings.empty());
-}
-
-TEST_F (DocumentWindows, AFileHandedOverGoesIntoTheActiveWindowAskingOnlyWhenItsPresetIsNotTheFactorys)
-{
-    start();
-    invoke (CommandIDs::newDocument);
-    settle (50); // the new panels settle long before the system can hand a file over
-
-    if (! makeActive (window (0)))
-        GTEST_SKIP() << "the X server made no main window active";
-
-    handOver (writePresetFile ("First.karvelo", variedBlock (5)));
-
-    EXPECT_TRUE (desktop->questions.empty());
-    ASSERT_EQ (windows().size(), 2);
-    EXPECT_EQ (window (0).getName(), "Karvelo Editor First.karvelo");
-    EXPECT_EQ (presetOf (window (0)).getData(), variedBlock (5));
-    EXPECT_EQ (presetOf (window (1)).getData(), factoryPresetBlock());
-
-    const auto second = writePresetFile ("Second.karvelo", variedBlock (6));
-    desktop->answers = { Answer::cancel };
-
-    if (! makeActive (window (0)))
-        GTEST_SKIP() << "another program took the focus";
-
-    handOver (second);
-
-    ASSERT_EQ (desktop->questions.size(), 1u);
-    EXPECT_EQ (desktop->questions[0].message, "Save Preset: First.karvelo");
-    EXPECT_EQ (window (0).getName(), "Karvelo Editor First.karvelo");
-    EXPECT_EQ (presetOf (window (0)).getData(), variedBlock (5));
-
-    desktop->answers = { Answer::no };
-
-    if (! makeActive (window (0)))
-        GTEST_SKIP() << "another program took the focus";
-
-    handOver (second);
-
-    EXPECT_EQ (desktop->questions.size(), 2u);
-    ASSERT_EQ (windows().size(), 2);
-    EXPECT_EQ (window (0).getName(), "Karvelo Editor Second.karvelo");
+    EXPECT_EQ (shown(), ask + "Two.karvelo | " + ask + "Two.karvelo");
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor Three.karvelo");
     EXPECT_EQ (presetOf (window (0)).getData(), variedBlock (6));
-    EXPECT_TRUE (desktop->warnings.empty());
-}
-
-TEST_F (DocumentWindows, AFileHandedOverWhileNoMainWindowIsActiveGetsANewWindow)
-{
-    start();
 
     juce::Component elsewhere;
     elsewhere.setSize (200, 100);
     GuiTestSupport::HostWindow other (elsewhere);
 
-    if (! MessageLoop::runUntil ([&] { return app->getWindowManager()->getActiveWindow() == nullptr; }, 2000))
-        GTEST_SKIP() << "the X server kept a main window active";
+    if (! MessageLoop::runUntil ([&] { return active() == nullptr; }, 2000))
+        GTEST_SKIP() << "a main window stayed active";
 
-    handOver (writePresetFile ("Elsewhere.karvelo", variedBlock (7)));
-
-    EXPECT_TRUE (desktop->questions.empty());
-    ASSERT_EQ (windows().size(), 2);
-    EXPECT_EQ (window (0).getName(), "Karvelo Editor Untitled 1");
-    EXPECT_EQ (presetOf (window (0)).getData(), factoryPresetBlock());
-    EXPECT_EQ (window (1).getName(), "Karvelo Editor Elsewhere.karvelo");
+    handOver ("Four.karvelo", 7);
+    EXPECT_EQ (shown(), "");
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor Four.karvelo, Karvelo Editor Three.karvelo, Test window");
     EXPECT_EQ (presetOf (window (1)).getData(), variedBlock (7));
+}
+
+TEST_F (Windows, AreNumberedByAllEverMadeAndPlacedByHowManyAreOpenAndQuitAsksEachInTurn)
+{
+    start();
+    invoke (CommandIDs::newDocument);
+    EXPECT_EQ (presetOf (window (1)).getData(), factoryPresetBlock());
+    desktop->answers = { Answer::no };
+    invoke (window (1), CommandIDs::closeWindow); // even an unedited window asks
+    EXPECT_EQ (shown(), ask + "Untitled 2");
+    invoke (CommandIDs::newDocument);
+    invoke (CommandIDs::newDocument);
+    // Placed as the third window open although the fourth made (the questions below name them).
+    EXPECT_EQ (window (2).getPosition(), juce::Point<int> (60, 105));
+
+    // Each window in front as it is asked about; Cancel stops the quit, and so does a Yes whose save
+    // does not happen.
+    desktop->answers = { Answer::no, Answer::cancel, Answer::yes };
+    desktop->files = { std::nullopt };
+    desktop->frontWindows.clear();
+    invoke (CommandIDs::quit);
+    app->systemRequestedQuit();
+    EXPECT_EQ (desktop->frontWindows.joinIntoString (", "),
+               "Karvelo Editor Untitled 1, Karvelo Editor Untitled 3, Karvelo Editor Untitled 3");
+    EXPECT_EQ (shown(), ask + "Untitled 1 | " + ask + "Untitled 3 | " + ask + "Untitled 3 | " + saveDialog);
+
+    desktop->answers = { Answer::no, Answer::no };
+    invoke (CommandIDs::quit);
+    EXPECT_EQ (shown(), ask + "Untitled 3 | " + ask + "Untitled 4 | quit");
+    // Bring All To Front is there only while a window is open.
+    EXPECT_FALSE (app->getCommandManager()->invokeDirectly (CommandIDs::bringAllToFront, false));
+
+    invoke (CommandIDs::newDocument);
+    EXPECT_TRUE (app->getCommandManager()->invokeDirectly (CommandIDs::bringAllToFront, false));
+    desktop->answers = { Answer::no };
+    invoke (window (0), CommandIDs::closeWindow);
+    EXPECT_EQ (shown(), ask + "Untitled 5 | quit"); // closing the last window ends the program
+
+    // A file handed over while no window is open gets a window of its own.
+    app->anotherInstanceStarted (writePresetFile ("One.karvelo", variedBlock (4)).getFullPathName().quoted());
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor One.karvelo");
+}
+
+TEST_F (Windows, SaveAsksForAFileOnceAndCloseStaysOnCancelOrOnAYesWhoseSaveDoesNotHappen)
+{
+    start();
+    invoke (CommandIDs::newDocument);
+    panelOf (window (1)).getKnobView (0).getCcBox().setValue (60, juce::sendNotificationSync);
+    const auto edited = presetOf (window (1)).getData();
+    const auto kept = folder.getChildFile ("Kept.karvelo");
+    desktop->answers = { Answer::cancel, Answer::yes, Answer::yes, Answer::yes };
+    // Save As cancelled, then a file in a folder that does not exist, then one that can be written.
+    desktop->files = { std::nullopt, folder.getChildFile ("None").getChildFile ("Lost.karvelo"), kept };
+
+    for (int i = 0; i < 3; ++i)
+        invoke (window (1), CommandIDs::closeWindow);
+
+    EXPECT_EQ (shown (6), ask + "Untitled 2 | " + ask + "Untitled 2 | " + saveDialog + " | " + ask
+                              + "Untitled 2 | " + saveDialog
+                              + " | warning Karvelo Editor: Error Saving File.");
+    // Named after the file chosen although it could not be written, so that Save tries it again.
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor Lost, Karvelo Editor Untitled 1");
+    invoke (window (1), CommandIDs::closeWindow);
+    EXPECT_EQ (shown(), ask + "Lost.karvelo | " + saveDialog);
+    EXPECT_EQ (contentsOf (kept), fileImageOf (edited));
+
+    // On Untitled 1: Save, Save again, and Close Window answered with Yes, the last window closed.
+    const auto file = folder.getChildFile ("Mix.karvelo");
+    const juce::String shownAfter[] = { saveDialog, "", ask + "Mix.karvelo | quit" };
+    const juce::String titlesAfter[] = { "Karvelo Editor Mix", "Karvelo Editor Mix", "" };
+    auto expected = factoryPresetBlock();
+    desktop->files = { file };
+    desktop->answers = { Answer::yes };
+
+    for (int step = 0; step < 3; ++step)
+    {
+        panelOf (window (0)).getKnobView (step).getCcBox().setValue (77 + step, juce::sendNotificationSync);
+        expected.set (2 * step + 1, static_cast<juce::uint8> (77 + step));
+        invoke (window (0), step < 2 ? CommandIDs::save : CommandIDs::closeWindow);
+        EXPECT_EQ (shown(), shownAfter[step]);
+        EXPECT_EQ (contentsOf (file), fileImageOf (expected));
+        EXPECT_EQ (desktopWindows(), titlesAfter[step]);
+    }
+
+    settle();
+    EXPECT_EQ (shown(), "");
+}
+
+TEST_F (Windows, OpenPresetGivesEachFileAWindowOnItsPresetOrOnTheFactoryOneWithAWarning)
+{
+    start();
+    const auto good = writePresetFile ("Good.karvelo", variedBlock (2));
+    const auto truncated = writePresetFile ("Short.karvelo", variedBlock (3), 145);
+    const juce::File files[] = { folder.getChildFile ("Missing.karvelo"), truncated, good };
+
+    for (int i = 0; i < 3; ++i)
+    {
+        desktop->files = { files[i] };
+        invoke (CommandIDs::openPreset);
+        EXPECT_EQ (shown (i < 2 ? 2 : 1),
+                   openDialog + (i < 2 ? " | warning Karvelo Editor: Error Opening File." : ""));
+        EXPECT_EQ (presetOf (window (i + 1)).getData(), i < 2 ? factoryPresetBlock() : variedBlock (2));
+    }
+
+    desktop->files = { std::nullopt };
+    invoke (CommandIDs::openPreset);
+    invoke (CommandIDs::newDocument);
+    EXPECT_EQ (shown(), openDialog);
+    EXPECT_EQ (desktopWindows(),
+               "Karvelo Editor Good.karvelo, Karvelo Editor Missing.karvelo, Karvelo Editor "
+               "Short.karvelo, Karvelo Editor Untitled 1, Karvelo Editor Untitled 5");
+
+    // Save writes back to the file opened; Save As asks even so.
+    ASSERT_TRUE (presetOf (window (3)).setData (variedBlock (5)));
+    invoke (window (3), CommandIDs::save);
+    EXPECT_EQ (contentsOf (good), fileImageOf (variedBlock (5)));
+    desktop->files = { folder.getChildFile ("Copy.karvelo") };
+    invoke (window (3), CommandIDs::saveAs);
+    EXPECT_EQ (shown(), saveDialog);
+    EXPECT_EQ (contentsOf (folder.getChildFile ("Copy.karvelo")), fileImageOf (variedBlock (5)));
+    EXPECT_EQ (window (3).getName(), "Karvelo Editor Copy");
+}
+
+TEST_F (Windows, HelpShowsOneCentredAboutWindowThatAClickTakesAwayAndTheUserGuideOrWhereItLooked)
+{
+    start();
+    invoke (CommandIDs::about);
+    invoke (CommandIDs::about);
+    const auto about = app->getAboutWindow();
+    ASSERT_NE (about, nullptr);
+    EXPECT_EQ (desktopWindows(), "About Karvelo Editor, Karvelo Editor Untitled 1");
+    EXPECT_EQ (about->getLocalBounds(), juce::Rectangle<int> (501, 275));
+    const auto screen = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea;
+    EXPECT_LE (about->getScreenBounds().getCentre().getDistanceFrom (screen.getCentre()), 1);
+    GuiTestSupport::click (about->getPanel(), { 20, 20 }); // on its picture
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return desktopWindows() == "Karvelo Editor Untitled 1"; }));
+    invoke (CommandIDs::about);
+    EXPECT_EQ (desktopWindows(), "About Karvelo Editor, Karvelo Editor Untitled 1");
+
+    const juce::String guide = "Karvelo Editor - User Guide - v1.0.pdf";
+    const auto beside =
+        juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile (guide);
+    const auto installed = beside.getParentDirectory().getSiblingFile ("share/karvelo-editor/" + guide);
+
+    if (installed.exists() || beside.exists())
+        GTEST_SKIP() << "a user guide is already in place";
+
+    invoke (CommandIDs::openUserGuide);
+    EXPECT_EQ (shown(), "native Karvelo Editor: Unable to find user guide.\n" + installed.getFullPathName()
+                            + "\n" + beside.getFullPathName());
+    ASSERT_TRUE (beside.replaceWithText ("%PDF-1.4\n"));
+    invoke (CommandIDs::openUserGuide);
+    beside.deleteFile();
+    EXPECT_EQ (shown(), "document " + beside.getFullPathName());
 }

@@ -1,19 +1,23 @@
 #include "EngineFixture.h"
-#include "HexFile.h"
 #include "TemporaryFolder.h"
 #include "engine/SysExProtocol.h"
 
 namespace
 {
-ByteArray bytesOf (const juce::MidiMessage& message)
-{
-    return ByteArray (message.getRawData(), message.getRawDataSize());
-}
+using Faults = SimulatedKarvelo::Faults;
+using Send = OrvikEditorEngine::SendResult;
+using Request = OrvikEditorEngine::RequestResult;
+using Ended = std::vector<std::pair<int, EditorPreset*>>;
+constexpr int noSlot = SysExProtocol::noSlot;
 
-juce::MidiMessage acknowledgement()
+Ended sendsEnded (const ResultRecorder& results)
 {
-    const auto bytes = HexFile::read ("acknowledgement.hex");
-    return juce::MidiMessage (bytes.begin(), bytes.size());
+    Ended ended;
+
+    for (auto& sent : results.sends)
+        ended.emplace_back (sent.result, sent.preset.get());
+
+    return ended;
 }
 
 juce::MidiMessage replyCarrying (const ByteArray& block)
@@ -22,280 +26,127 @@ juce::MidiMessage replyCarrying (const ByteArray& block)
     reply.addArray (block);
     return juce::MidiMessage::createSysExMessage (reply.begin(), reply.size());
 }
-
-using Faults = SimulatedKarvelo::Faults;
-using Send = OrvikEditorEngine::SendResult;
-using Request = OrvikEditorEngine::RequestResult;
 } // namespace
 
-TEST_F (EngineFixture, AcknowledgedSendEndsOnceWithTheControllerHoldingTheBlock)
+TEST_F (EngineFixture, OperationsEndInOneResultLaterOnTheMessageThreadAcrossAnUnplugAndWithoutPorts)
 {
-    auto preset = presetWith (blockOf (3));
-
-    call ([&] { engine->sendPreset (SysExProtocol::noSlot, preset); });
+    auto preset = presetOf (3), unsent = presetOf (1);
+    controller.setFaults (only (&Faults::unplugDuringTransfer));
+    results.call ([&] { engine->sendPreset (noSlot, preset); });
     ASSERT_TRUE (waitForResults (1));
-    settle();
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return system->getNumOpenPorts() == 0; }));
+    controller.setFaults ({});
+    controller.plugIn();
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return system->getNumOpenPorts() == 2; }));
+    results.call ([&] { engine->sendPreset (noSlot, preset); });
+    ASSERT_TRUE (waitForResults (2));
 
-    ASSERT_EQ (results.sends.size(), 1u);
-    EXPECT_EQ (results.sends[0].result, Send::acknowledged);
-    EXPECT_EQ (results.sends[0].preset.get(), preset.get());
-    EXPECT_EQ (controller.getBlock(), blockOf (3));
-    EXPECT_EQ (controller.getEditorOutput()->getReceived(),
-               std::vector<ByteArray>{ bytesOf (SysExProtocol::createSendPresetMessage (0x31, *preset)) });
-    EXPECT_EQ (engine->getNumPendingSends(), 0);
-    EXPECT_FALSE (results.deliveredInsideACall);
-    EXPECT_FALSE (results.deliveredOffTheMessageThread);
-}
-
-TEST_F (EngineFixture, SendWithoutAnOutputEndsAtOnceInResultZeroAndSendsNothing)
-{
     manager->closeAllMidiOutputs();
-    auto preset = presetWith (blockOf (1));
-
-    call ([&] { engine->sendPreset (SysExProtocol::noSlot, preset); });
-    EXPECT_EQ (results.total(), 0u);
+    results.call ([&] { engine->sendPreset (noSlot, unsent); });
+    results.call ([&] { engine->requestPreset (noSlot, unsent); }); // an input but no output: times out
+    ASSERT_TRUE (waitForResults (4));
+    manager->closeAllMidiInputs();
+    results.call ([&] { engine->requestPreset (noSlot, unsent); });
+    ASSERT_TRUE (waitForResults (5));
     settle();
 
-    ASSERT_EQ (results.sends.size(), 1u);
-    EXPECT_EQ (results.sends[0].result, Send::noOutput);
-    EXPECT_EQ (results.sends[0].preset.get(), preset.get());
-    EXPECT_TRUE (controller.getEditorOutput()->getReceived().empty());
-    EXPECT_FALSE (results.deliveredInsideACall);
-}
-
-TEST_F (EngineFixture, TwoSendsAndOneAcknowledgementEndTheFirstThenTheSecondByItsTimer)
-{
-    controller.setFaults (only (&Faults::noAnswer));
-    auto first = presetWith (blockOf (1));
-    auto second = presetWith (blockOf (2));
-
-    engine->sendPreset (SysExProtocol::noSlot, first);
-    engine->sendPreset (SysExProtocol::noSlot, second);
-    controller.sendFromController (acknowledgement());
-
-    ASSERT_TRUE (waitForResults (1));
-    EXPECT_EQ (results.sends[0].result, Send::acknowledged);
-    EXPECT_EQ (results.sends[0].preset.get(), first.get());
-    EXPECT_EQ (engine->getNumPendingSends(), 1);
-
-    ASSERT_TRUE (waitForResults (2));
-    settle();
-    ASSERT_EQ (results.sends.size(), 2u);
-    EXPECT_EQ (results.sends[1].result, Send::noAcknowledgement);
-    EXPECT_EQ (results.sends[1].preset.get(), second.get());
-}
-
-TEST_F (EngineFixture, EverySendWithoutAnswerEndsByItsOwnTimer)
-{
-    controller.setFaults (only (&Faults::noAnswer));
-    std::vector<KARVELOEditorPreset::Ptr> presets;
-
-    for (int i = 0; i < 3; ++i)
-    {
-        presets.push_back (presetWith (blockOf (static_cast<juce::uint8> (i))));
-        engine->sendPreset (SysExProtocol::noSlot, presets.back());
-        MessageLoop::runFor (timeout / 3);
-    }
-
-    ASSERT_TRUE (waitForResults (3));
-    settle();
-    ASSERT_EQ (results.sends.size(), 3u);
-
-    for (size_t i = 0; i < 3; ++i)
-    {
-        EXPECT_EQ (results.sends[i].result, Send::noAcknowledgement);
-        EXPECT_EQ (results.sends[i].preset.get(), presets[i].get());
-    }
-}
-
-TEST_F (EngineFixture, LateAcknowledgementIsReportedWithoutAPreset)
-{
-    controller.setAnswerDelay (timeout * 2);
-    auto preset = presetWith (blockOf (5));
-
-    engine->sendPreset (SysExProtocol::noSlot, preset);
-    ASSERT_TRUE (waitForResults (2));
-    settle();
-
-    ASSERT_EQ (results.sends.size(), 2u);
-    EXPECT_EQ (results.sends[0].result, Send::noAcknowledgement);
-    EXPECT_EQ (results.sends[0].preset.get(), preset.get());
-    EXPECT_EQ (results.sends[1].result, Send::acknowledged);
-    EXPECT_EQ (results.sends[1].preset, nullptr);
-}
-
-TEST_F (EngineFixture, AnsweredRequestFillsThePresetWithTheControllersBlock)
-{
-    controller.setBlock (blockOf (9));
-    controller.setFaults (only (&Faults::knobChatter));
-    auto preset = presetWith (blockOf (1));
-
-    call ([&] { engine->requestPreset (SysExProtocol::noSlot, preset); });
-    EXPECT_EQ (results.total(), 0u);
-    ASSERT_TRUE (waitForResults (1));
-    settle();
-
-    EXPECT_EQ (results.requests, std::vector<int>{ Request::received });
-    EXPECT_EQ (preset->getData(), blockOf (9));
+    EXPECT_EQ (sendsEnded (results), (Ended{ { Send::noAcknowledgement, preset.get() },
+                                             { Send::acknowledged, preset.get() },
+                                             { Send::noOutput, unsent.get() } }));
+    EXPECT_EQ (results.requests, (std::vector<int>{ Request::noReply, Request::noInput }));
+    // The controller plugged in again got the one message sent since, byte for byte.
+    const auto message = SysExProtocol::createSendPresetMessage (0x31, *preset);
     EXPECT_EQ (controller.getEditorOutput()->getReceived(),
-               std::vector<ByteArray>{ HexFile::read ("request_preset.hex") });
-    EXPECT_FALSE (results.deliveredInsideACall);
+               std::vector<ByteArray>{ ByteArray (message.getRawData(), message.getRawDataSize()) });
+    EXPECT_FALSE (results.deliveredWrongly());
 }
 
-TEST_F (EngineFixture, RejectedRepliesLeaveThePresetAndEndByTheTimer)
+TEST_F (EngineFixture, RequestStoresAValidReplyOnlyAndAnswersEndTheOldestOperationOrNoneAndEveryOtherItsTimer)
 {
     controller.setBlock (blockOf (9));
+    const std::pair<Faults, int> cases[] = { { only (&Faults::knobChatter), Request::received },
+                                             { only (&Faults::corruptedReply), Request::noReply },
+                                             { only (&Faults::wrongLengthReply), Request::noReply } };
 
-    for (const auto& faults : { only (&Faults::corruptedReply), only (&Faults::wrongLengthReply) })
+    for (auto& [faults, expected] : cases)
     {
-        results.requests.clear();
         controller.setFaults (faults);
-        auto preset = presetWith (blockOf (1));
-
-        engine->requestPreset (SysExProtocol::noSlot, preset);
+        auto preset = presetOf (1);
+        results.call ([&] { engine->requestPreset (noSlot, preset); });
         ASSERT_TRUE (waitForResults (1));
         settle();
-
-        EXPECT_EQ (results.requests, std::vector<int>{ Request::noReply });
-        EXPECT_EQ (preset->getData(), blockOf (1));
-        EXPECT_EQ (engine->getNumPendingRequests(), 0);
+        EXPECT_EQ (results.requests, std::vector<int>{ expected });
+        EXPECT_EQ (preset->getData(), blockOf (expected == Request::received ? 9 : 1));
+        results.clear();
     }
-}
 
-TEST_F (EngineFixture, ReplyAfterARejectedOneGoesToTheNextRequest)
-{
+    EXPECT_EQ (controller.getEditorOutput()->getReceived(),
+               std::vector<ByteArray> (3, HexFile::read ("request_preset.hex")));
+
     controller.setFaults (only (&Faults::noAnswer));
-    auto first = presetWith (blockOf (1));
-    auto second = presetWith (blockOf (2));
-    engine->requestPreset (SysExProtocol::noSlot, first);
-    engine->requestPreset (SysExProtocol::noSlot, second);
+    auto first = presetOf (1), second = presetOf (2), third = presetOf (3);
 
-    auto corrupted = blockOf (7);
-    corrupted.set (0, 0x80);
-    controller.sendFromController (replyCarrying (corrupted));
+    engine->sendPreset (noSlot, first);
+    engine->sendPreset (noSlot, second);
+    controller.sendFromController (acknowledgement());
+    ASSERT_TRUE (waitForResults (1));
+    engine->sendPreset (noSlot, third);
+    ASSERT_TRUE (waitForResults (3));
+
+    // A late acknowledgement is reported without a preset; a reply nobody asked for, not at all.
+    controller.sendFromController (replyCarrying (blockOf (4)));
+    controller.sendFromController (acknowledgement());
+    ASSERT_TRUE (waitForResults (4));
+
+    // A reply after a rejected one goes to the next request.
+    engine->requestPreset (noSlot, first);
+    engine->requestPreset (noSlot, second);
+    controller.sendFromController (replyCarrying (HexFile::read ("block_last_byte_80.hex")));
     controller.sendFromController (replyCarrying (blockOf (7)));
-
-    ASSERT_TRUE (waitForResults (2));
-    settle();
+    ASSERT_TRUE (waitForResults (6)); // the last, the first request's end by its timer
+    EXPECT_EQ (sendsEnded (results), (Ended{ { Send::acknowledged, first.get() },
+                                             { Send::noAcknowledgement, second.get() },
+                                             { Send::noAcknowledgement, third.get() },
+                                             { Send::acknowledged, nullptr } }));
     EXPECT_EQ (results.requests, (std::vector<int>{ Request::received, Request::noReply }));
     EXPECT_EQ (first->getData(), blockOf (1));
     EXPECT_EQ (second->getData(), blockOf (7));
 }
 
-TEST_F (EngineFixture, ReplyOrAcknowledgementWithNothingPending)
-{
-    controller.sendFromController (replyCarrying (blockOf (4)));
-    controller.waitUntilIdle();
-    settle();
-    EXPECT_EQ (results.total(), 0u);
-
-    controller.sendFromController (acknowledgement());
-    ASSERT_TRUE (waitForResults (1));
-    EXPECT_EQ (results.sends[0].result, Send::acknowledged);
-    EXPECT_EQ (results.sends[0].preset, nullptr);
-}
-
-TEST_F (EngineFixture, RequestWithoutAnInputIsRefusedAndWithoutAnOutputTimesOut)
-{
-    auto preset = presetWith (blockOf (1));
-    manager->closeAllMidiOutputs();
-
-    engine->requestPreset (SysExProtocol::noSlot, preset);
-    ASSERT_TRUE (waitForResults (1));
-    EXPECT_EQ (results.requests, std::vector<int>{ Request::noReply });
-    EXPECT_TRUE (controller.getEditorOutput()->getReceived().empty());
-
-    manager->closeAllMidiInputs();
-    engine->requestPreset (SysExProtocol::noSlot, preset);
-    ASSERT_TRUE (waitForResults (2));
-    settle();
-    EXPECT_EQ (results.requests, (std::vector<int>{ Request::noReply, Request::noInput }));
-}
-
-TEST_F (EngineFixture, UnplugDuringATransferThenReplugAndSendAgain)
-{
-    controller.setFaults (only (&Faults::unplugDuringTransfer));
-    auto preset = presetWith (blockOf (6));
-
-    engine->sendPreset (SysExProtocol::noSlot, preset);
-    ASSERT_TRUE (waitForResults (1));
-    EXPECT_EQ (results.sends[0].result, Send::noAcknowledgement);
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return manager->getNumOpenMidiOutputs() == 0; }));
-    EXPECT_EQ (manager->getNumOpenMidiInputs(), 0);
-
-    controller.setFaults ({});
-    controller.plugIn();
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return manager->getNumOpenMidiOutputs() == 1; }));
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return manager->getNumOpenMidiInputs() == 1; }));
-
-    engine->sendPreset (SysExProtocol::noSlot, preset);
-    ASSERT_TRUE (waitForResults (2));
-    settle();
-    ASSERT_EQ (results.sends.size(), 2u);
-    EXPECT_EQ (results.sends[1].result, Send::acknowledged);
-    EXPECT_EQ (controller.getBlock(), blockOf (6));
-}
-
-TEST_F (EngineFixture, DestroyedEngineReceivesNothingMore)
+TEST_F (EngineFixture, DestroyedEngineDeliversNothingMore)
 {
     for (int i = 0; i < 500; ++i)
         controller.sendFromController (acknowledgement());
 
-    MessageLoop::runUntil ([&] { return results.total() > 5; });
-    engine->removeListener (&results);
-    engine = nullptr; // the controller is still sending on its input thread
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return results.total() > 5; }));
+    engine = nullptr; // while the input thread is still delivering to it
+    const auto delivered = results.total();
     controller.waitUntilIdle();
     MessageLoop::drain();
-    engine = new KARVELOEditorEngine (manager, timeout, timeout);
-    engine->addListener (&results);
+    EXPECT_EQ (results.total(), delivered);
 }
 
-//==============================================================================
-class EngineFileTest : public EngineFixture
+TEST_F (EngineFixture, FileOperationsReportTheirResultsLater)
 {
-protected:
-    TemporaryFolder temporaryFolder;
-    const juce::File& folder = temporaryFolder.get();
-};
-
-TEST_F (EngineFileTest, OpenAndSaveReportTheirResultsLater)
-{
-    auto preset = presetWith (blockOf (2));
-    const auto good = folder.getChildFile ("good.karvelo");
-    const auto factory = HexFile::read ("factory_preset.hex");
-    ASSERT_TRUE (good.replaceWithData (factory.begin(), 146));
-    const auto wrongSize = folder.getChildFile ("short.karvelo");
-    ASSERT_TRUE (wrongSize.replaceWithData (factory.begin(), 145));
-    auto badBlock = factory;
-    badBlock.set (7 + 137, 0x80);
-    const auto bad = folder.getChildFile ("bad.karvelo");
-    ASSERT_TRUE (bad.replaceWithData (badBlock.begin(), 146));
-
-    call (
+    TemporaryFolder folder;
+    const auto cut = folder.getChildFile ("145.karvelo"), saved = folder.getChildFile ("saved.karvelo");
+    ASSERT_TRUE (cut.replaceWithData (HexFile::read ("factory_preset.hex").begin(), 145));
+    auto preset = presetOf (2);
+    results.call (
         [&]
         {
             engine->openPresetFile (folder.getChildFile ("missing.karvelo"), preset);
-            engine->openPresetFile (wrongSize, preset);
-            engine->openPresetFile (bad, preset);
-        });
-    ASSERT_TRUE (waitForResults (3));
-    EXPECT_EQ (results.opens, (std::vector<int>{ 1, 0, 0 }));
-    EXPECT_EQ (preset->getData(), blockOf (2));
-
-    engine->openPresetFile (good, preset);
-    ASSERT_TRUE (waitForResults (4));
-    EXPECT_EQ (results.opens.back(), 2);
-    EXPECT_EQ (preset->getData(), ByteArray (factory.begin() + 7, 138));
-
-    const auto saved = folder.getChildFile ("saved.karvelo");
-    call (
-        [&]
-        {
-            engine->savePresetFile (saved, presetWith (blockOf (8)));
+            engine->openPresetFile (cut, preset);
+            engine->savePresetFile (saved, presetOf (8));
             engine->savePresetFile (juce::File ("/dev/full/x.karvelo"), preset);
         });
-    ASSERT_TRUE (waitForResults (6));
-    EXPECT_EQ (results.saves, (std::vector<int>{ 1, 0 }));
-    EXPECT_EQ (saved.getSize(), 146);
-    EXPECT_FALSE (results.deliveredInsideACall);
+    ASSERT_TRUE (waitForResults (4));
+    EXPECT_EQ (preset->getData(), blockOf (2));
+
+    results.call ([&] { engine->openPresetFile (saved, preset); });
+    ASSERT_TRUE (waitForResults (5));
+    EXPECT_EQ (results.opens, (std::vector<int>{ 1, 0, 2 })); // missing, rejected, loaded
+    EXPECT_EQ (results.saves, (std::vector<int>{ 1, 0 }));    // written, failed
+    EXPECT_EQ (preset->getData(), blockOf (8));
+    EXPECT_FALSE (results.deliveredWrongly());
 }

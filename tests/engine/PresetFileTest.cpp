@@ -7,176 +7,92 @@
 
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
-constexpr int karveloProductId = 0x31;
+using Result = PresetFile::ReadResult;
 
-class PresetFileTest : public ::testing::Test
+ByteArray contentsOf (const juce::File& file)
 {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE (folder.isDirectory());
-        ASSERT_TRUE (preset.setData (ByteArray (HexFile::read ("file_146.hex").begin() + 7, 138)));
-    }
+    juce::MemoryBlock block;
+    file.loadFileAsData (block);
+    return ByteArray (static_cast<const juce::uint8*> (block.getData()), static_cast<int> (block.getSize()));
+}
 
-    juce::File fileWith (const juce::String& name, const ByteArray& bytes)
+struct PresetFileTest : ::testing::Test
+{
+    juce::File fileWith (const char* name, const ByteArray& bytes)
     {
-        auto file = folder.getChildFile (name);
-        EXPECT_TRUE (file.replaceWithData (bytes.begin(), static_cast<size_t> (bytes.size())));
+        const auto file = folder.getChildFile (name);
+        EXPECT_TRUE (file.replaceWithData (bytes.begin(), (size_t) bytes.size()));
         return file;
     }
 
-    static ByteArray contentsOf (const juce::File& file)
-    {
-        juce::MemoryBlock block;
-        file.loadFileAsData (block);
-        return ByteArray (static_cast<const juce::uint8*> (block.getData()),
-                          static_cast<int> (block.getSize()));
-    }
-
-    TemporaryFolder temporaryFolder;
-    const juce::File& folder = temporaryFolder.get();
+    TemporaryFolder folder;
+    const ByteArray factory = HexFile::read ("factory_preset.hex");
     KARVELOEditorPreset preset;
 };
 } // namespace
 
-TEST_F (PresetFileTest, GoodFileLoadsWhateverItsHeaderBytesHold)
+TEST_F (PresetFileTest, ValidFileLoadsWhateverItsHeaderBytesAndNameAndAnythingElseChangesNothing)
 {
-    KARVELOEditorPreset loaded;
-    const auto bytes = HexFile::read ("file_146.hex");
-
-    EXPECT_EQ (PresetFile::read (fileWith ("odd-header.karvelo", bytes), loaded),
-               PresetFile::ReadResult::loaded);
-    EXPECT_EQ (loaded.getData(), ByteArray (bytes.begin() + 7, 138));
-
-    KARVELOEditorPreset withoutExtension;
-    EXPECT_EQ (
-        PresetFile::read (fileWith ("no-extension", HexFile::read ("factory_preset.hex")), withoutExtension),
-        PresetFile::ReadResult::loaded);
-}
-
-TEST_F (PresetFileTest, MissingPathsAndFoldersAreMissing)
-{
-    const auto before = preset.getData();
-
-    EXPECT_EQ (PresetFile::read (folder.getChildFile ("absent.karvelo"), preset),
-               PresetFile::ReadResult::missing);
-    EXPECT_EQ (PresetFile::read (folder, preset), PresetFile::ReadResult::missing);
-    EXPECT_EQ (preset.getData(), before);
-}
-
-TEST_F (PresetFileTest, WrongSizesAndBadBlocksAreRejectedAndChangeNothing)
-{
-    const auto before = preset.getData();
-    auto badBlock = HexFile::read ("factory_preset.hex");
+    const auto valid = HexFile::read ("file_146.hex"); // header bytes unlike any the editor writes
+    ASSERT_EQ (PresetFile::read (fileWith ("no-extension", valid), preset), Result::loaded);
+    auto badBlock = factory;
     badBlock.set (7 + 67, 2); // the TYPE byte of switch 0
 
-    for (auto& [name, bytes] : std::vector<std::pair<juce::String, ByteArray>>{
-             { "145.karvelo", HexFile::read ("file_145.hex") },
-             { "147.karvelo", HexFile::read ("file_147.hex") },
-             { "type2.karvelo", badBlock },
-         })
-    {
-        EXPECT_EQ (PresetFile::read (fileWith (name, bytes), preset), PresetFile::ReadResult::rejected)
-            << name;
-        EXPECT_EQ (preset.getData(), before) << name;
-    }
-
-    const auto empty = folder.getChildFile ("empty.karvelo");
-    ASSERT_TRUE (empty.create());
-    EXPECT_EQ (PresetFile::read (empty, preset), PresetFile::ReadResult::rejected);
-    EXPECT_EQ (preset.getData(), before);
-}
-
-TEST_F (PresetFileTest, FileOfTheWrongSizeIsNeverRead)
-{
-    // A huge file picked by mistake is turned down by its size alone.
-    const auto huge = folder.getChildFile ("huge.karvelo");
-    {
-        juce::FileOutputStream stream (huge);
-        ASSERT_TRUE (stream.openedOk());
-        ASSERT_TRUE (stream.setPosition (4LL * 1024 * 1024 * 1024));
-        ASSERT_TRUE (stream.writeByte (0));
-    }
-    EXPECT_EQ (PresetFile::read (huge, preset), PresetFile::ReadResult::rejected);
-
-    // Opening a pipe for reading would block until someone writes to it: this returns only
-    // because the reader looks at the size (0) first.
-    const auto pipe = folder.getChildFile ("pipe.karvelo");
+    // Files of the wrong size are never read: a sparse 4 GB one would take long, and opening a pipe
+    // for reading would wait for a writer for ever.
+    const auto huge = folder.getChildFile ("huge.karvelo"), pipe = folder.getChildFile ("pipe.karvelo");
+    ASSERT_TRUE (huge.create().wasOk() && truncate (huge.getFullPathName().toRawUTF8(), 4LL << 30) == 0);
     ASSERT_EQ (mkfifo (pipe.getFullPathName().toRawUTF8(), 0600), 0);
-    EXPECT_EQ (PresetFile::read (pipe, preset), PresetFile::ReadResult::rejected);
+
+    const std::pair<juce::File, Result> cases[] = {
+        { folder.getChildFile ("absent.karvelo"), Result::missing },
+        { fileWith ("145.karvelo", HexFile::read ("file_145.hex")), Result::rejected },
+        { fileWith ("147.karvelo", HexFile::read ("file_147.hex")), Result::rejected },
+        { fileWith ("type2.karvelo", badBlock), Result::rejected },
+        { huge, Result::rejected },
+        { pipe, Result::rejected },
+    };
+
+    for (auto& [file, result] : cases)
+    {
+        EXPECT_EQ (PresetFile::read (file, preset), result) << file.getFileName();
+        EXPECT_EQ (preset.getData(), ByteArray (valid.begin() + 7, 138)) << file.getFileName();
+    }
 }
 
-TEST_F (PresetFileTest, SavedFileIsExactlyThePresetDataMessageAndReadsBack)
+TEST_F (PresetFileTest, SavedFileIsExactlyThePresetDataMessageAndAFailedSaveLeavesTheFilesAsTheyWere)
 {
-    const auto file = folder.getChildFile ("Live.karvelo");
-    ASSERT_TRUE (PresetFile::write (file, preset, karveloProductId));
+    ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
+    const auto saved = fileWith ("Live.karvelo", HexFile::read ("file_147.hex")); // replaced entirely
+    ASSERT_TRUE (PresetFile::write (saved, preset, 0x31));
+    EXPECT_EQ (contentsOf (saved), factory);
 
-    const auto written = contentsOf (file);
-    ASSERT_EQ (written.size(), 146);
-    EXPECT_EQ (ByteArray (written.begin(), 7), (ByteArray{ 0xf0, 0x47, 0x00, 0x31, 0x67, 0x01, 0x0a }));
-    EXPECT_EQ (written.getLast(), 0xf7);
-
-    KARVELOEditorPreset loaded;
-    EXPECT_EQ (PresetFile::read (file, loaded), PresetFile::ReadResult::loaded);
-    EXPECT_EQ (loaded.getData(), preset.getData());
-
-    // Saving again replaces the old content completely.
-    KARVELOEditorPreset zero;
-    ASSERT_TRUE (PresetFile::write (file, zero, karveloProductId));
-    EXPECT_EQ (contentsOf (file).size(), 146);
-    EXPECT_EQ (PresetFile::read (file, loaded), PresetFile::ReadResult::loaded);
-    EXPECT_EQ (loaded.getData(), zero.getData());
-}
-
-TEST_F (PresetFileTest, FailedWriteReportsFailureAndLeavesTheOldFile)
-{
-    const auto old = fileWith ("old.karvelo", HexFile::read ("factory_preset.hex"));
-
-    EXPECT_FALSE (PresetFile::write (juce::File ("/dev/full/preset.karvelo"), preset, karveloProductId));
-    EXPECT_FALSE (
-        PresetFile::write (folder.getChildFile ("no/such/folder/preset.karvelo"), preset, karveloProductId));
-
-    const auto aFolder = folder.getChildFile ("a-folder");
-    ASSERT_TRUE (aFolder.createDirectory());
-    EXPECT_FALSE (PresetFile::write (aFolder, preset, karveloProductId));
-    EXPECT_TRUE (aFolder.isDirectory());
-
-    EXPECT_EQ (contentsOf (old), HexFile::read ("factory_preset.hex"));
-    EXPECT_EQ (
-        folder.findChildFiles (juce::File::findFiles, false, "*", juce::File::FollowSymlinks::no).size(), 1)
-        << "a temporary file was left behind";
-}
-
-TEST_F (PresetFileTest, FullDiskDoesNotReplaceTheOldFile)
-{
-    // A file system with room for the old file and almost nothing else.
-    const auto mountPoint = folder.getChildFile ("small");
+    // Nothing is written over a folder, nor where no file can be made.
+    const auto mountPoint = folder.getChildFile ("small"), filler = mountPoint.getChildFile ("filler");
     ASSERT_TRUE (mountPoint.createDirectory());
+
+    for (auto& target : { mountPoint, juce::File ("/dev/full/x"), folder.getChildFile ("no/such/x") })
+        EXPECT_FALSE (PresetFile::write (target, preset, 0x31)) << target.getFullPathName();
+
+    EXPECT_EQ (folder.get().getNumberOfChildFiles (juce::File::findFiles), 1) << "a file was left or made";
+
+    // A full disk: a file system with room for the old file and almost nothing else.
+    ASSERT_TRUE (mountPoint.isDirectory()) << "the folder written over is gone";
 
     if (mount ("tmpfs", mountPoint.getFullPathName().toRawUTF8(), "tmpfs", 0, "size=8k") != 0)
         GTEST_SKIP() << "needs permission to mount a small file system";
 
-    struct Unmount
-    {
-        ~Unmount() { umount (path.toRawUTF8()); }
-        juce::String path;
-    } unmount{ mountPoint.getFullPathName() };
+    const juce::ScopeGuard unmount{ [&] { umount (mountPoint.getFullPathName().toRawUTF8()); } };
+    const auto old = fileWith ("small/old.karvelo", HexFile::read ("file_146.hex"));
 
-    const auto old = mountPoint.getChildFile ("old.karvelo");
-    const auto factory = HexFile::read ("factory_preset.hex");
-    ASSERT_TRUE (old.replaceWithData (factory.begin(), static_cast<size_t> (factory.size())));
-    const auto filler = mountPoint.getChildFile ("filler");
-    {
-        juce::FileOutputStream stream (filler);
-        juce::HeapBlock<char> block (1024, true);
+    for (juce::FileOutputStream out (filler); out.writeRepeatedByte (0, 1024) && out.getStatus().wasOk();)
+        out.flush();
 
-        while (stream.write (block, 1024) && stream.getStatus().wasOk())
-            stream.flush();
-    }
-
-    EXPECT_FALSE (PresetFile::write (old, preset, karveloProductId));
-    EXPECT_EQ (contentsOf (old), factory);
+    EXPECT_FALSE (PresetFile::write (old, preset, 0x31));
+    EXPECT_EQ (contentsOf (old), HexFile::read ("file_146.hex"));
+    EXPECT_EQ (mountPoint.getNumberOfChildFiles (juce::File::findFiles), 2) << "a temporary file was left";
 }

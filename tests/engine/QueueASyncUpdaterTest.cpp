@@ -3,38 +3,23 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-#include <vector>
-
 namespace
 {
+constexpr auto async = juce::sendNotificationAsync;
+
 struct Log
 {
-    juce::CriticalSection lock;
     std::vector<int> delivered;
     std::atomic<int> alive{ 0 };
-
-    void add (int id)
-    {
-        const juce::ScopedLock sl (lock);
-        delivered.push_back (id);
-    }
-
-    std::vector<int> get()
-    {
-        const juce::ScopedLock sl (lock);
-        return delivered;
-    }
 };
 
-class RecordingUpdater : public ListenerUpdater
+// Logs its id when delivered (-1 when off the message thread), then does what it was given.
+struct RecordingUpdater : ListenerUpdater
 {
-public:
-    RecordingUpdater (Log& l, int i, std::function<void()> during = {})
+    RecordingUpdater (Log& l, int i, std::function<void()> then = {})
         : log (l)
         , id (i)
-        , onUpdate (std::move (during))
+        , onUpdate (std::move (then))
     {
         ++log.alive;
     }
@@ -43,105 +28,23 @@ public:
 
     void update() override
     {
-        log.add (id);
+        log.delivered.push_back (juce::MessageManager::existsAndIsCurrentThread() ? id : -1);
 
         if (onUpdate)
             onUpdate();
     }
 
-private:
     Log& log;
-    int id;
-    std::function<void()> onUpdate;
-};
-
-struct Owner : QueueASyncUpdater
-{
+    const int id;
+    const std::function<void()> onUpdate;
 };
 } // namespace
 
-TEST (QueueASyncUpdater, UpdatersQueuedFromAnotherThreadArriveInOneRunInOrder)
+TEST (QueueASyncUpdater, DeliversEachUpdaterOnceInOrderInRunsOrAtOnceOnTheMessageThreadAndNothingOnceGone)
 {
+    constexpr int threads = 4, perThread = 2000;
     Log log;
-    Owner owner;
-
-    std::thread queueing (
-        [&]
-        {
-            for (int i = 1; i <= 3; ++i)
-                owner.queueUpdate (new RecordingUpdater (log, i), juce::sendNotificationAsync);
-        });
-    queueing.join();
-
-    EXPECT_TRUE (log.get().empty()); // nothing is delivered on the queueing thread
-    EXPECT_EQ (owner.getNumPendingUpdates(), 3);
-
-    owner.handleAsyncUpdate();
-    EXPECT_EQ (log.get(), (std::vector<int>{ 1, 2, 3 }));
-    EXPECT_EQ (owner.getNumPendingUpdates(), 0);
-    EXPECT_EQ (log.alive.load(), 0);
-}
-
-TEST (QueueASyncUpdater, AnUpdaterQueuedDuringDeliveryWaitsForTheNextRun)
-{
-    Log log;
-    Owner owner;
-
-    owner.queueUpdate (
-        new RecordingUpdater (
-            log, 1, [&] { owner.queueUpdate (new RecordingUpdater (log, 2), juce::sendNotificationAsync); }),
-        juce::sendNotificationAsync);
-
-    owner.handleAsyncUpdate();
-    EXPECT_EQ (log.get(), (std::vector<int>{ 1 }));
-    EXPECT_EQ (owner.getNumPendingUpdates(), 1);
-
-    // The second one's own trigger has already asked for the next run.
-    EXPECT_TRUE (MessageLoop::runUntil ([&] { return log.get().size() == 2; }));
-    EXPECT_EQ (log.get(), (std::vector<int>{ 1, 2 }));
-}
-
-TEST (QueueASyncUpdater, SynchronousModeDeliversBeforeReturningAndQueuesNothing)
-{
-    Log log;
-    Owner owner;
-    owner.queueUpdate (new RecordingUpdater (log, 1), juce::sendNotificationAsync);
-
-    owner.queueUpdate (new RecordingUpdater (log, 2), juce::sendNotificationSync);
-
-    EXPECT_EQ (log.get(), (std::vector<int>{ 2 }));
-    EXPECT_EQ (owner.getNumPendingUpdates(), 1);
-    MessageLoop::drain();
-    EXPECT_EQ (log.get(), (std::vector<int>{ 2, 1 }));
-}
-
-TEST (QueueASyncUpdater, DestroyingTheOwnerDeliversNothingAndLeaksNothing)
-{
-    Log log;
-
-    {
-        Owner owner;
-
-        for (int i = 0; i < 5; ++i)
-            owner.queueUpdate (new RecordingUpdater (log, i), juce::sendNotificationAsync);
-
-        EXPECT_EQ (log.alive.load(), 5);
-    }
-
-    EXPECT_EQ (log.alive.load(), 0);
-    MessageLoop::drain();
-    EXPECT_TRUE (log.get().empty());
-}
-
-TEST (QueueASyncUpdater, EveryUpdaterFromManyThreadsArrivesOnceInEachThreadsOrder)
-{
-    constexpr int threads = 4;
-    constexpr int perThread = 2000;
-
-    Log log;
-    Owner owner;
-    std::atomic<bool> deliveredOffMessageThread{ false };
-
+    auto owner = std::make_unique<QueueASyncUpdater>();
     std::vector<std::thread> queueing;
 
     for (int t = 0; t < threads; ++t)
@@ -149,35 +52,38 @@ TEST (QueueASyncUpdater, EveryUpdaterFromManyThreadsArrivesOnceInEachThreadsOrde
             [&, t]
             {
                 for (int i = 0; i < perThread; ++i)
-                    owner.queueUpdate (
-                        new RecordingUpdater (
-                            log, t * perThread + i,
-                            [&]
-                            {
-                                if (! juce::MessageManager::getInstance()->isThisTheMessageThread())
-                                    deliveredOffMessageThread = true;
-                            }),
-                        juce::sendNotificationAsync);
+                    owner->queueUpdate (new RecordingUpdater (log, t * perThread + i), async);
             });
 
-    EXPECT_TRUE (MessageLoop::runUntil ([&] { return log.get().size() == threads * perThread; }, 30000));
+    // Delivered while the threads still queue, each once and in its thread's order.
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return log.delivered.size() == threads * perThread; }, 30000));
 
     for (auto& thread : queueing)
         thread.join();
 
     MessageLoop::drain();
-    const auto delivered = log.get();
-    ASSERT_EQ (delivered.size(), static_cast<size_t> (threads * perThread));
-    EXPECT_FALSE (deliveredOffMessageThread.load());
-
+    EXPECT_EQ (log.alive, 0);
     std::vector<int> next (threads, 0);
 
-    for (auto id : delivered)
-    {
-        const auto thread = id / perThread;
-        ASSERT_EQ (id % perThread, next[static_cast<size_t> (thread)]) << "out of order or repeated";
-        ++next[static_cast<size_t> (thread)];
-    }
+    for (auto id : std::exchange (log.delivered, {}))
+        ASSERT_EQ (id % perThread, next.at (static_cast<size_t> (id / perThread))++);
 
-    EXPECT_EQ (log.alive.load(), 0);
+    // A run delivers what was pending when it started; the fourth asks for the next run itself.
+    const std::function<void()> fourth = [&] { owner->queueUpdate (new RecordingUpdater (log, 4), async); };
+
+    for (int i = 1; i <= 3; ++i)
+        owner->queueUpdate (new RecordingUpdater (log, i, i == 2 ? fourth : nullptr), async);
+
+    owner->handleAsyncUpdate();
+    EXPECT_EQ (log.delivered, (std::vector<int>{ 1, 2, 3 }));
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return log.delivered.size() == 4; }));
+
+    // The fifth still waits for its run when the sixth, synchronous, is delivered at once and the
+    // owner goes.
+    owner->queueUpdate (new RecordingUpdater (log, 5), async);
+    owner->queueUpdate (new RecordingUpdater (log, 6), juce::sendNotificationSync);
+    owner = nullptr;
+    EXPECT_EQ (log.alive, 0);
+    MessageLoop::drain();
+    EXPECT_EQ (log.delivered, (std::vector<int>{ 1, 2, 3, 4, 6 }));
 }

@@ -22,54 +22,16 @@ extern "C" int snd_seq_open (snd_seq_t** handle, const char* name, int streams, 
     return realOpen (handle, name, streams, mode);
 }
 
-namespace
-{
-/** Sends standard error to a file for as long as it lives. */
-class CapturedStandardError
-{
-public:
-    CapturedStandardError()
-        : file (juce::File::createTempFile (".stderr"))
-    {
-        fflush (stderr);
-        saved = dup (STDERR_FILENO);
-        const auto capture = ::open (file.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2 (capture, STDERR_FILENO);
-        ::close (capture);
-    }
-
-    ~CapturedStandardError()
-    {
-        restore();
-        file.deleteFile();
-    }
-
-    juce::String finish()
-    {
-        restore();
-        return file.loadFileAsString();
-    }
-
-private:
-    void restore()
-    {
-        if (saved < 0)
-            return;
-
-        fflush (stderr);
-        dup2 (saved, STDERR_FILENO);
-        ::close (saved);
-        saved = -1;
-    }
-
-    juce::File file;
-    int saved = -1;
-};
-} // namespace
-
 TEST (MidiSequencer, DevicePollKeepsOneClientAndPrintsNothing)
 {
-    CapturedStandardError standardError;
+    // Standard error goes to a file while the manager lives.
+    const juce::TemporaryFile printedFile (".stderr");
+    fflush (stderr);
+    const int standardError = dup (STDERR_FILENO);
+    const int capture =
+        ::open (printedFile.getFile().getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT, 0600);
+    dup2 (capture, STDERR_FILENO);
+    ::close (capture);
     const auto openedBefore = sequencerClientsOpened.load();
 
     {
@@ -85,7 +47,10 @@ TEST (MidiSequencer, DevicePollKeepsOneClientAndPrintsNothing)
                        + manager->getAvailableMidiOutputNames().contains ("Karvelo"));
     }
 
-    const auto printed = standardError.finish();
+    fflush (stderr);
+    dup2 (standardError, STDERR_FILENO);
+    ::close (standardError);
+    const auto printed = printedFile.getFile().loadFileAsString();
     EXPECT_LE (sequencerClientsOpened.load() - openedBefore, 1);
     EXPECT_FALSE (printed.contains ("ALSA lib")) << printed.toStdString();
 }

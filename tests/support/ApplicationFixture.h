@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HexFile.h"
 #include "MessageLoop.h"
 #include "ScriptedDesktopServices.h"
 #include "SimulatedKarvelo.h"
@@ -9,66 +10,130 @@
 
 #include <gtest/gtest.h>
 
-/** The real application object, started in-process on virtual MIDI devices with a simulated
-    controller plugged in, its questions and dialogs answered from a script. */
+// The real application object, started in-process on virtual MIDI devices with a simulated
+// controller plugged in, its questions and dialogs answered from a script.
 class ApplicationFixture : public ::testing::Test
 {
 protected:
     static constexpr int answerTimeout = 150;
 
-    ApplicationFixture();
-    ~ApplicationFixture() override;
+    ~ApplicationFixture() override { stop(); }
 
-    /** Creates the application and runs its start-up with this command line. */
-    void start (const juce::String& commandLine = {});
+    // Creates the application, with a fresh script, and runs its start-up with this command line.
+    void start (const juce::String& commandLine = {})
+    {
+        auto script = std::make_unique<ScriptedDesktopServices>();
+        desktop = script.get();
+        app = std::make_unique<KarveloEditorApplication> ([this] { return system->createLayer(); },
+                                                          std::move (script), answerTimeout);
+        app->initialise (commandLine);
+    }
 
-    /** Runs the application's shut-down and destroys it. */
-    void stop();
+    void stop()
+    {
+        if (app != nullptr)
+            app->shutdown();
 
-    juce::ReferenceCountedArray<MainWindow> windows() const;
-    MainWindow& window (int index) const;
-    MainContentComponent& panelOf (MainWindow& window) const;
-    KARVELOEditorPreset& presetOf (MainWindow& window) const;
+        app = nullptr;
+        MessageLoop::drain();
+    }
 
-    /** Carries out a window's command as the menu or its key would. */
-    void invoke (MainWindow& window, juce::CommandID command);
+    MainWindow& window (int index) const { return *app->getWindowManager()->getWindows()[index]; }
+    auto& panelOf (MainWindow& w) { return dynamic_cast<MainContentComponent&> (*w.getContentComponent()); }
+    KARVELOEditorPreset& presetOf (MainWindow& w) { return *panelOf (w).getPreset(); }
+    static void invoke (MainWindow& w, juce::CommandID command) { w.invoke (command, false); }
+    void invoke (juce::CommandID command) { app->invoke (command, false); }
 
-    /** Carries out one of the application's own commands. */
-    void invoke (juce::CommandID command);
+    // Lets pending results, value notifications and timers happen.
+    static void settle (int milliseconds = 2 * answerTimeout + 100) { MessageLoop::runFor (milliseconds); }
 
-    /** Writes a preset file holding this block. */
-    juce::File writePresetFile (const juce::String& name, const ByteArray& block);
+    // Every box shown since the last call, joined by " | ", once there are at least `count` of them
+    // (waiting up to 5 s for them).
+    juce::String shown (int count = 0)
+    {
+        MessageLoop::runUntil ([&] { return desktop->log.size() >= count; });
+        return std::exchange (desktop->log, {}).joinIntoString (" | ");
+    }
 
-    /** Lets pending results, value notifications and timers happen. */
-    void settle (int milliseconds = 2 * answerTimeout + 100);
+    // The names of the windows on the desktop, sorted and joined by ", ".
+    static juce::String desktopWindows()
+    {
+        juce::StringArray names;
 
-    /** The factory preset's block, taken from the hand-written test vector. */
-    static ByteArray factoryPresetBlock();
+        for (int i = 0; i < juce::Desktop::getInstance().getNumComponents(); ++i)
+            names.add (juce::Desktop::getInstance().getComponent (i)->getName());
 
-    /** A valid block unlike the factory one: no control keeps the factory channel (0), numbers and
-        switch types vary with the seed. */
-    static ByteArray variedBlock (int seed);
+        names.sort (false);
+        return names.joinIntoString (", ");
+    }
 
-    /** The 146 bytes a preset file holding this block consists of. */
-    static ByteArray fileImageOf (const ByteArray& block);
+    // "<open inputs> / <open outputs>".
+    juce::String ports() const
+    {
+        const auto midi = app->getMidiManager();
+        return midi->getOpenMidiInputNames().joinIntoString (", ") + " / "
+               + midi->getOpenMidiOutputNames().joinIntoString (", ");
+    }
 
-    static ByteArray contentsOf (const juce::File& file);
+    // One of the open MIDI Setup window's buttons: "OK", "Cancel" or "Apply".
+    juce::Button& setupButton (const juce::String& name) const
+    {
+        for (auto* child : app->getMidiSetupWindow()->getPanel().getChildren())
+            if (child->getName() == name)
+                return dynamic_cast<juce::Button&> (*child);
 
-    /** Lists as vectors, which a failed expectation prints item by item. */
-    static std::vector<juce::String> listOf (const juce::StringArray& strings);
-    std::vector<juce::String> titles() const;
-    std::vector<juce::String> openInputs() const;
-    std::vector<juce::String> openOutputs() const;
+        throw std::logic_error ("no button " + name.toStdString());
+    }
 
-    /** One of the open MIDI Setup window's buttons: "OK", "Cancel" or "Apply". */
-    juce::Button& setupButton (const juce::String& name) const;
+    // A preset file holding this block, cut to `size` bytes if asked.
+    juce::File writePresetFile (const juce::String& name, const ByteArray& block, int size = 146)
+    {
+        const auto file = folder.getChildFile (name);
+        EXPECT_TRUE (file.replaceWithData (fileImageOf (block).begin(), static_cast<size_t> (size)));
+        return file;
+    }
 
-    std::shared_ptr<VirtualMidiSystem> system;
-    SimulatedKarvelo controller;
+    static juce::uint8 byte (int value) { return static_cast<juce::uint8> (value); }
+
+    static ByteArray factoryPresetBlock()
+    {
+        return ByteArray (HexFile::read ("factory_preset.hex").begin() + 7, 138);
+    }
+
+    // A valid block unlike the factory one: no control keeps the factory channel (0), numbers and
+    // switch types vary with the seed.
+    static ByteArray variedBlock (int seed)
+    {
+        ByteArray block;
+
+        for (int i = 0; i < KARVELOEditorPreset::numKnobs + KARVELOEditorPreset::numFaders; ++i)
+            block.add (byte (1 + (i + seed) % 15), byte ((i * 7 + seed * 3 + 1) % 128));
+
+        for (int i = 0; i < KARVELOEditorPreset::numSwitches; ++i)
+            block.add (byte (1 + (i * 5 + seed) % 15), byte ((i + seed) % 2), byte ((i * 11 + seed) % 128));
+
+        return block;
+    }
+
+    // The 146 bytes of a preset file holding this block, written out by hand.
+    static ByteArray fileImageOf (const ByteArray& block)
+    {
+        auto image = HexFile::parse ("f0 47 00 31 67 01 0a");
+        image.addArray (block);
+        image.add (0xf7);
+        return image;
+    }
+
+    static ByteArray contentsOf (const juce::File& file)
+    {
+        juce::MemoryBlock data;
+        file.loadFileAsData (data);
+        return ByteArray ((const juce::uint8*) data.getData(), (int) data.getSize());
+    }
+
+    std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
+    SimulatedKarvelo controller{ system };
     TemporaryFolder folder;
     ScriptedDesktopServices* desktop = nullptr;
     std::unique_ptr<KarveloEditorApplication> app;
-
-private:
-    std::unique_ptr<ScriptedDesktopServices> scriptedDesktop;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HexFile.h"
 #include "MessageLoop.h"
 #include "ResultRecorder.h"
 #include "SimulatedKarvelo.h"
@@ -7,31 +8,43 @@
 
 #include <gtest/gtest.h>
 
-/** A simulated Karvelo plugged in, a MIDI manager with its ports open, and an engine with short
-    timers on it. */
+/** A simulated Karvelo plugged in, a MIDI manager with its ports open on it, and an engine with
+    short timers on the manager, its results recorded. */
 class EngineFixture : public ::testing::Test
 {
 protected:
     static constexpr int timeout = 150;
 
     EngineFixture()
-        : system (VirtualMidiSystem::create())
-        , controller (system)
-        , manager (new MidiManager (system->createLayer(), 5))
-        , engine (new KARVELOEditorEngine (manager, timeout, timeout))
     {
         manager->openMidiInput ("Karvelo");
         manager->openMidiOutput ("Karvelo");
         engine->addListener (&results);
     }
 
-    ~EngineFixture() override { engine->removeListener (&results); }
+    /** A valid block that differs for every fill (the TYPE bytes take its lowest bit). */
+    static ByteArray blockOf (int fill)
+    {
+        ByteArray block;
 
-    KARVELOEditorPreset::Ptr presetWith (const ByteArray& block)
+        for (int i = 0; i < 138; ++i)
+            block.add (
+                static_cast<juce::uint8> (i >= 66 && (i - 66) % 3 == 1 ? fill & 1 : (fill + i) & 0x7f));
+
+        return block;
+    }
+
+    KARVELOEditorPreset::Ptr presetOf (int fill)
     {
         auto preset = engine->createKarveloPreset();
-        EXPECT_TRUE (preset->setData (block));
+        EXPECT_TRUE (preset->setData (blockOf (fill)));
         return preset;
+    }
+
+    static juce::MidiMessage acknowledgement()
+    {
+        const auto bytes = HexFile::read ("acknowledgement.hex");
+        return juce::MidiMessage (bytes.begin(), bytes.size());
     }
 
     static SimulatedKarvelo::Faults only (bool SimulatedKarvelo::Faults::*fault)
@@ -41,35 +54,17 @@ protected:
         return faults;
     }
 
-    static ByteArray blockOf (int fill)
+    bool waitForResults (size_t count)
     {
-        ByteArray block;
-
-        for (int i = 0; i < 138; ++i)
-            block.add (
-                static_cast<juce::uint8> (i >= 66 && (i - 66) % 3 == 1 ? (fill & 1) : (fill + i) & 0x7f));
-
-        return block;
+        return MessageLoop::runUntil ([&] { return results.total() >= count; });
     }
 
-    /** Sends or requests while watching that no result arrives inside the call. */
-    template <typename Operation>
-    void call (Operation&& operation)
-    {
-        results.call (std::forward<Operation> (operation));
-    }
-
-    bool waitForResults (size_t count, int timeoutMilliseconds = 5000)
-    {
-        return MessageLoop::runUntil ([&] { return results.total() >= count; }, timeoutMilliseconds);
-    }
-
-    /** Runs the loop long enough for every timer of the engine to have run out, twice over. */
+    /** Runs the loop until every timer of the engine has run out, twice over. */
     void settle() { MessageLoop::runFor (2 * timeout + 50); }
 
-    std::shared_ptr<VirtualMidiSystem> system;
-    SimulatedKarvelo controller;
-    MidiManager::Ptr manager;
-    KARVELOEditorEngine::Ptr engine;
-    ResultRecorder results;
+    std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
+    SimulatedKarvelo controller{ system };
+    MidiManager::Ptr manager{ new MidiManager (system->createLayer(), 5) };
+    ResultRecorder results; // outlives the engine
+    KARVELOEditorEngine::Ptr engine{ new KARVELOEditorEngine (manager, timeout, timeout) };
 };

@@ -1,9 +1,9 @@
 #include "GuiTestSupport.h"
 
-namespace GuiTestSupport
-{
-HostWindow::HostWindow (juce::Component& content)
-    : juce::DocumentWindow ("Test window", juce::Colours::black, juce::DocumentWindow::closeButton, true)
+#include "MessageLoop.h"
+
+GuiTestSupport::HostWindow::HostWindow (juce::Component& content)
+    : juce::DocumentWindow ("Test window", juce::Colours::black, closeButton, true)
 {
     setUsingNativeTitleBar (true);
     setContentNonOwned (&content, true);
@@ -12,77 +12,69 @@ HostWindow::HostWindow (juce::Component& content)
     toFront (true);
 }
 
-HostWindow::~HostWindow()
+static void sendMouse (juce::Component& component, juce::Point<int> position, juce::ModifierKeys buttons)
 {
-    clearContentComponent();
+    if (auto* peer = component.getPeer())
+        peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse,
+                                peer->getComponent().getLocalPoint (&component, position).toFloat(), buttons,
+                                juce::MouseInputSource::defaultPressure,
+                                juce::MouseInputSource::defaultOrientation, juce::Time::currentTimeMillis());
 }
 
-namespace
+void GuiTestSupport::press (juce::Component& component, juce::Point<int> position)
 {
-void sendMouse (juce::Component& component, juce::Point<int> position, bool down)
-{
-    auto* peer = component.getPeer();
-
-    if (peer == nullptr)
-        return; // the window has gone from the desktop: nothing receives the event
-
-    const auto inPeer = peer->getComponent().getLocalPoint (&component, position).toFloat();
-    const auto modifiers =
-        down ? juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier) : juce::ModifierKeys();
-
-    peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, inPeer, modifiers,
-                            juce::MouseInputSource::defaultPressure,
-                            juce::MouseInputSource::defaultOrientation, juce::Time::currentTimeMillis());
-}
-} // namespace
-
-void press (juce::Component& component, juce::Point<int> position)
-{
-    sendMouse (component, position, false); // move there first, as a real pointer would
-    sendMouse (component, position, true);
+    release (component, position); // moves there first, as a real pointer would
+    sendMouse (component, position, juce::ModifierKeys::leftButtonModifier);
 }
 
-void release (juce::Component& component, juce::Point<int> position)
+void GuiTestSupport::release (juce::Component& component, juce::Point<int> position)
 {
-    sendMouse (component, position, false);
+    sendMouse (component, position, {});
 }
 
-void click (juce::Component& component, juce::Point<int> position)
+void GuiTestSupport::click (juce::Component& component, juce::Point<int> position)
 {
     press (component, position);
     release (component, position);
 }
 
-void type (juce::TextEditor& editor, const juce::String& text)
+void GuiTestSupport::type (juce::TextEditor& editor, const juce::String& text)
 {
     for (auto character : text)
-        editor.keyPressed (juce::KeyPress (static_cast<int> (character), juce::ModifierKeys(), character));
+        editor.keyPressed (juce::KeyPress (static_cast<int> (character), {}, character));
 }
 
-void pressKey (juce::Component& component, const juce::KeyPress& key)
+void GuiTestSupport::pressKey (juce::Component& component, const juce::KeyPress& key)
 {
     component.keyPressed (key);
 }
 
-juce::Image snapshot (juce::Component& component)
+void GuiTestSupport::enter (juce::Label& label, const juce::String& text, int key)
+{
+    label.showEditor();
+    auto& editor = *label.getCurrentTextEditor();
+    editor.selectAll();
+    pressKey (editor, juce::KeyPress (juce::KeyPress::deleteKey));
+    type (editor, text);
+    pressKey (editor, juce::KeyPress (key));
+    MessageLoop::runUntil ([&] { return label.getCurrentTextEditor() == nullptr; });
+    MessageLoop::drain();
+}
+
+juce::Image GuiTestSupport::snapshot (juce::Component& component)
 {
     return component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
 }
 
-int countNearWhitePixels (const juce::Image& image, juce::Rectangle<int> area)
+int GuiTestSupport::countNearWhitePixels (const juce::Image& image, juce::Rectangle<int> area)
 {
     int count = 0;
-    const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readOnly);
 
     for (int y = area.getY(); y < area.getBottom(); ++y)
         for (int x = area.getX(); x < area.getRight(); ++x)
-        {
-            const auto colour = pixels.getPixelColour (x, y);
-
-            if (colour.getRed() >= 200 && colour.getGreen() >= 200 && colour.getBlue() >= 200)
+            if (const auto c = image.getPixelAt (x, y);
+                juce::jmin (c.getRed(), c.getGreen(), c.getBlue()) >= 200)
                 ++count;
-        }
 
     return count;
 }
-} // namespace GuiTestSupport

@@ -2,40 +2,36 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** Helpers for tests that drive real components under Xvfb. */
+// Helpers for tests that drive real components under Xvfb.
 namespace GuiTestSupport
 {
-/** A window on the desktop holding a component, so that focus, keystrokes and mouse events work as
-    they do for a user. */
+// A window on the desktop holding a component, so that focus, keystrokes and mouse events work as
+// they do for a user.
 class HostWindow : public juce::DocumentWindow
 {
 public:
     explicit HostWindow (juce::Component& content);
-    ~HostWindow() override;
+    ~HostWindow() override { clearContentComponent(); }
     void closeButtonPressed() override {}
 };
 
-/** Presses and releases the left button at a point of the component, through its window's peer,
-    so the event is routed to whatever child is under that point, as a real click would be. The
-    component must be on the desktop (in a window). */
+// The left button pressed and/or released at a point of a component that is in a window, through
+// the window's peer, so that the events reach whatever child is under that point, as a real
+// pointer's would. Nothing happens once the window has left the desktop.
 void click (juce::Component& component, juce::Point<int> position);
-
-/** Presses the left button at a point without releasing it. */
 void press (juce::Component& component, juce::Point<int> position);
-
-/** Releases the left button at a point. */
 void release (juce::Component& component, juce::Point<int> position);
 
-/** Types each character of the text into the editor as key presses; the editor's input filter
-    drops what it does not accept, as for a user. */
+// Key presses as the keyboard sends them; an editor's input filter drops what it does not accept.
 void type (juce::TextEditor& editor, const juce::String& text);
-
-/** Sends one key press to the component, as the keyboard would. */
 void pressKey (juce::Component& component, const juce::KeyPress& key);
 
-/** The component painted into an image at its own size. */
-juce::Image snapshot (juce::Component& component);
+// Opens the label's editor, selects and deletes what it holds, types the text and ends the edit
+// with the key (Return by default), letting the message loop carry the edit to its end.
+void enter (juce::Label& label, const juce::String& text, int key = juce::KeyPress::returnKey);
 
-/** Counts the pixels of the area that are near white (each channel >= 200). */
+// The component painted into an image at its own size, and how many pixels of an area of an image
+// are near white (each channel >= 200).
+juce::Image snapshot (juce::Component& component);
 int countNearWhitePixels (const juce::Image& image, juce::Rectangle<int> area);
 } // namespace GuiTestSupport

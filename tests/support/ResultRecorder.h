@@ -4,9 +4,8 @@
 
 #include <vector>
 
-/** Records every result an engine delivers, and how it was delivered: a result must arrive on the
-    message thread, and never inside the call that caused it. Shared by the tests and the fuzzers,
-    which each judge the two flags in their own way. */
+/** Records every result an engine delivers. A result must arrive on the message thread, and never
+    inside the call that caused it (when the call runs through call()); deliveredWrongly() tells. */
 struct ResultRecorder : OrvikEditorEngine::Listener
 {
     struct Sent
@@ -15,31 +14,11 @@ struct ResultRecorder : OrvikEditorEngine::Listener
         int result;
     };
 
-    void sendPresetResult (EditorPreset::Ptr preset, int result) override
-    {
-        check();
-        sends.push_back ({ preset, result });
-    }
+    void sendPresetResult (EditorPreset::Ptr p, int result) override { record (sends, { p, result }); }
+    void requestPresetResult (int result) override { record (requests, result); }
+    void openPresetFileResult (int result) override { record (opens, result); }
+    void savePresetFileResult (int result) override { record (saves, result); }
 
-    void requestPresetResult (int result) override
-    {
-        check();
-        requests.push_back (result);
-    }
-
-    void openPresetFileResult (int result) override
-    {
-        check();
-        opens.push_back (result);
-    }
-
-    void savePresetFileResult (int result) override
-    {
-        check();
-        saves.push_back (result);
-    }
-
-    /** Runs an engine call, watching that no result arrives before it returns. */
     template <typename Operation>
     void call (Operation&& operation)
     {
@@ -49,26 +28,24 @@ struct ResultRecorder : OrvikEditorEngine::Listener
     }
 
     size_t total() const { return sends.size() + requests.size() + opens.size() + saves.size(); }
+    bool deliveredWrongly() const { return wrongly; }
 
     void clear()
     {
         sends.clear();
-        requests.clear();
-        opens.clear();
-        saves.clear();
+        requests = opens = saves = {};
     }
-
-    bool deliveredWrongly() const { return deliveredInsideACall || deliveredOffTheMessageThread; }
 
     std::vector<Sent> sends;
     std::vector<int> requests, opens, saves;
-    bool insideACall = false, deliveredInsideACall = false, deliveredOffTheMessageThread = false;
 
 private:
-    void check()
+    template <typename Result>
+    void record (std::vector<Result>& results, const Result& result)
     {
-        deliveredInsideACall = deliveredInsideACall || insideACall;
-        deliveredOffTheMessageThread =
-            deliveredOffTheMessageThread || ! juce::MessageManager::getInstance()->isThisTheMessageThread();
+        wrongly = wrongly || insideACall || ! juce::MessageManager::getInstance()->isThisTheMessageThread();
+        results.push_back (result);
     }
+
+    bool insideACall = false, wrongly = false;
 };

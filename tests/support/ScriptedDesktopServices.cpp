@@ -9,79 +9,48 @@ juce::String frontWindowName()
     auto& desktop = juce::Desktop::getInstance();
 
     for (int i = desktop.getNumComponents(); --i >= 0;)
-        if (auto* component = desktop.getComponent (i);
-            component->isVisible() && ! component->isAlwaysOnTop())
-            return component->getName();
+        if (auto* window = desktop.getComponent (i); window->isVisible() && ! window->isAlwaysOnTop())
+            return window->getName();
 
     return {};
 }
 } // namespace
 
-DesktopServices::Answer ScriptedDesktopServices::askYesNoCancel (const juce::String& title,
-                                                                 const juce::String& message)
+template <typename Scripted>
+Scripted ScriptedDesktopServices::next (std::deque<Scripted>& script, Scripted cancelled,
+                                        const juce::String& entry)
 {
-    questions.push_back ({ title, message, frontWindowName() });
+    log.add (entry);
 
-    if (answers.empty())
+    if (script.empty())
     {
-        ADD_FAILURE() << "unexpected question: " << message.toStdString();
-        return Answer::cancel;
+        ADD_FAILURE() << "no scripted answer for " << entry;
+        return cancelled;
     }
 
-    const auto answer = answers.front();
-    answers.pop_front();
+    const auto answer = script.front();
+    script.pop_front();
     return answer;
 }
 
-std::optional<juce::File> ScriptedDesktopServices::browseForFileToOpen (const juce::String& title,
-                                                                        const juce::String& patterns)
+DesktopServices::Answer ScriptedDesktopServices::askYesNoCancel (Text title, Text message)
 {
-    openDialogs.push_back ({ title, patterns, frontWindowName() });
-
-    if (filesToOpen.empty())
-    {
-        ADD_FAILURE() << "unexpected open dialog: " << title.toStdString();
-        return std::nullopt;
-    }
-
-    auto file = filesToOpen.front();
-    filesToOpen.pop_front();
-    return file;
+    frontWindows.add (frontWindowName());
+    return next (answers, Answer::cancel, "ask " + title + ": " + message);
 }
 
-std::optional<juce::File> ScriptedDesktopServices::browseForFileToSave (const juce::String& title,
-                                                                        const juce::String& patterns)
+std::optional<juce::File> ScriptedDesktopServices::browseForFileToOpen (Text title, Text patterns)
 {
-    saveDialogs.push_back ({ title, patterns, frontWindowName() });
-
-    if (filesToSave.empty())
-    {
-        ADD_FAILURE() << "unexpected save dialog: " << title.toStdString();
-        return std::nullopt;
-    }
-
-    auto file = filesToSave.front();
-    filesToSave.pop_front();
-    return file;
+    return next (files, std::optional<juce::File>(), "open " + title + ": " + patterns);
 }
 
-void ScriptedDesktopServices::showWarning (const juce::String& title, const juce::String& message)
+std::optional<juce::File> ScriptedDesktopServices::browseForFileToSave (Text title, Text patterns)
 {
-    warnings.push_back ({ title, message, frontWindowName() });
-}
-
-void ScriptedDesktopServices::showNativeMessage (const juce::String& title, const juce::String& message)
-{
-    nativeMessages.push_back ({ title, message, frontWindowName() });
+    return next (files, std::optional<juce::File>(), "save " + title + ": " + patterns);
 }
 
 bool ScriptedDesktopServices::openDocument (const juce::File& document)
 {
-    documentsOpened.push_back (document);
+    log.add ("document " + document.getFullPathName());
     return true;
-}
-
-void ScriptedDesktopServices::quit()
-{
-    ++quitRequests;
 }

@@ -3,39 +3,30 @@
 #include "app/DesktopServices.h"
 
 #include <deque>
-#include <vector>
 
-/** Answers the editor's questions and dialogs from a script, and records every box it was asked to
-    show, so that application flows run unattended. A question or dialog with no scripted answer
-    fails the test and is answered with Cancel. */
+// Answers the editor's questions and file dialogs from a script and logs every box it was asked to
+// show, one entry each: "ask <title>: <message>", "open <title>: <patterns>", "save <title>:
+// <patterns>", "warning <title>: <message>", "native <title>: <message>", "document <path>" and
+// "quit". A question or dialog with no scripted answer fails the test and is cancelled.
 class ScriptedDesktopServices : public DesktopServices
 {
 public:
-    struct Shown
-    {
-        juce::String title, message;
+    using Text = const juce::String&;
 
-        /** The title of the front-most ordinary window (not one kept above the others) when the box
-            came up. */
-        juce::String frontWindow;
-    };
-
-    Answer askYesNoCancel (const juce::String& title, const juce::String& message) override;
-    std::optional<juce::File> browseForFileToOpen (const juce::String& title,
-                                                   const juce::String& patterns) override;
-    std::optional<juce::File> browseForFileToSave (const juce::String& title,
-                                                   const juce::String& patterns) override;
-    void showWarning (const juce::String& title, const juce::String& message) override;
-    void showNativeMessage (const juce::String& title, const juce::String& message) override;
+    Answer askYesNoCancel (Text title, Text message) override;
+    std::optional<juce::File> browseForFileToOpen (Text title, Text patterns) override;
+    std::optional<juce::File> browseForFileToSave (Text title, Text patterns) override;
+    void showWarning (Text title, Text text) override { log.add ("warning " + title + ": " + text); }
+    void showNativeMessage (Text title, Text text) override { log.add ("native " + title + ": " + text); }
     bool openDocument (const juce::File& document) override;
-    void quit() override;
+    void quit() override { log.add ("quit"); }
 
-    /** What the script answers next, in order. */
     std::deque<Answer> answers;
-    std::deque<std::optional<juce::File>> filesToOpen, filesToSave;
+    std::deque<std::optional<juce::File>> files; // for the open and save dialogs alike, in turn
+    juce::StringArray log;
+    juce::StringArray frontWindows; // the front-most ordinary window's name at each question
 
-    /** What the editor asked and showed. */
-    std::vector<Shown> questions, warnings, nativeMessages, openDialogs, saveDialogs;
-    std::vector<juce::File> documentsOpened;
-    int quitRequests = 0;
+private:
+    template <typename Scripted>
+    Scripted next (std::deque<Scripted>& script, Scripted cancelled, const juce::String& entry);
 };

@@ -2,13 +2,11 @@
 
 #include "VirtualMidiDevices.h"
 
-/** A Karvelo controller on a pair of virtual ports named "Karvelo".
-
-    It keeps a 138-byte preset block. A SendPreset that reaches it is stored and answered with a
-    10-byte acknowledgement; a RequestPreset is answered with a 146-byte PresetData message of its
-    current block. Answers go out after a configurable delay, on a thread of the controller's own.
-    Faults can be switched on to see how the editor copes.
-*/
+// A Karvelo controller on a pair of virtual ports named "Karvelo".
+//
+// It keeps a 138-byte preset block. A SendPreset that reaches it is stored and answered with a
+// 10-byte acknowledgement; a RequestPreset is answered with a 146-byte PresetData message of its
+// block. Answers reach the editor after the answer delay, in order, on the thread of its input.
 class SimulatedKarvelo
 {
 public:
@@ -21,59 +19,59 @@ public:
         bool knobChatter = false;          ///< notes and control changes around every answer
     };
 
-    explicit SimulatedKarvelo (std::shared_ptr<VirtualMidiSystem> system,
-                               const juce::String& portName = "Karvelo");
-    ~SimulatedKarvelo();
+    explicit SimulatedKarvelo (std::shared_ptr<VirtualMidiSystem> system);
+    ~SimulatedKarvelo() { unplug(); }
 
     void plugIn();
     void unplug();
-    bool isPluggedIn() const;
+    bool isPluggedIn() const { return getEditorInput() != nullptr; }
 
-    void setAnswerDelay (int milliseconds);
-    void setFaults (Faults faults);
+    void setAnswerDelay (int milliseconds) { answerDelay = milliseconds; }
 
-    ByteArray getBlock() const;
-    void setBlock (const ByteArray& block);
+    void setFaults (Faults newFaults)
+    {
+        const std::lock_guard<std::mutex> sl (lock);
+        faults = newFaults;
+    }
 
-    int getNumSendsReceived() const { return sendsReceived; }
-    int getNumRequestsReceived() const { return requestsReceived; }
-    int getNumAnswersSent() const { return answersSent; }
+    ByteArray getBlock() const
+    {
+        const std::lock_guard<std::mutex> sl (lock);
+        return block;
+    }
 
-    /** Sends a message from the controller's knobs or buttons (or anything else) to the editor. */
-    void sendFromController (const juce::MidiMessage& message);
+    void setBlock (const ByteArray& newBlock)
+    {
+        const std::lock_guard<std::mutex> sl (lock);
+        block = newBlock;
+    }
 
-    /** Waits until every message received so far has been answered and delivered. */
+    // Sends a message from the controller's knobs or buttons (or anything else) to the editor.
+    void sendFromController (const juce::MidiMessage& message, int delayMilliseconds = 0);
+
+    // Waits until everything sent to the editor so far, answers included, has been delivered.
     bool waitUntilIdle (int timeoutMilliseconds = 5000);
 
-    /** The ports, for tests that look at them directly. */
-    std::shared_ptr<VirtualMidiSystem::InputDevice> getEditorInput() const;
-    std::shared_ptr<VirtualMidiSystem::OutputDevice> getEditorOutput() const;
+    std::shared_ptr<VirtualMidiDevice> getEditorInput() const
+    {
+        const std::lock_guard<std::mutex> sl (lock);
+        return toEditor;
+    }
+
+    std::shared_ptr<VirtualMidiDevice> getEditorOutput() const
+    {
+        const std::lock_guard<std::mutex> sl (lock);
+        return fromEditor;
+    }
 
 private:
-    struct Job
-    {
-        ByteArray message;
-        juce::uint32 due;
-    };
-
-    void receive (const juce::MidiMessage& message);
-    void run();
+    // Called on the editor's sending thread with each message it sends to the controller.
     void answer (const ByteArray& message);
-    void chatter();
 
-    std::shared_ptr<VirtualMidiSystem> system;
-    const juce::String name;
-
+    const std::shared_ptr<VirtualMidiSystem> system;
     mutable std::mutex lock;
-    std::condition_variable changed;
-    std::deque<Job> jobs;
-    bool working = false, stopping = false;
-    int answerDelay = 0;
+    std::atomic<int> answerDelay{ 0 };
     Faults faults;
     ByteArray block;
-    std::shared_ptr<VirtualMidiSystem::InputDevice> toEditor;
-    std::shared_ptr<VirtualMidiSystem::OutputDevice> fromEditor;
-
-    std::atomic<int> sendsReceived{ 0 }, requestsReceived{ 0 }, answersSent{ 0 };
-    std::thread thread;
+    std::shared_ptr<VirtualMidiDevice> toEditor, fromEditor;
 };

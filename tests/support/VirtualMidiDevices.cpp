@@ -2,184 +2,104 @@
 
 #include <stdexcept>
 
-//==============================================================================
-class VirtualMidiSystem::InputDevice::Port final : public MidiDeviceLayer::Input
+// An open port; the same kind serves inputs (with a callback) and outputs.
+struct VirtualPort final
+    : MidiDeviceLayer::Input
+    , MidiDeviceLayer::Output
 {
-public:
-    Port (std::shared_ptr<InputDevice> d, MidiDeviceLayer::InputCallback& c)
+    VirtualPort (std::shared_ptr<VirtualMidiDevice> d, MidiDeviceLayer::InputCallback* c, std::atomic<int>& n)
         : device (std::move (d))
         , callback (c)
+        , openPorts (n)
     {
+        const std::lock_guard<std::recursive_mutex> sl (device->lock);
+        device->ports.push_back (this);
+        ++openPorts;
     }
 
-    ~Port() override { device->removePort (this); }
+    ~VirtualPort() override
+    {
+        const std::lock_guard<std::recursive_mutex> sl (device->lock);
+        device->ports.erase (std::find (device->ports.begin(), device->ports.end(), this));
+        --openPorts;
+    }
 
     juce::String getName() const override { return device->name; }
     void start() override { started = true; }
     void stop() override { started = false; }
+    void sendMessageNow (const juce::MidiMessage& message) override { device->receive (message); }
 
-    void deliver (const juce::MidiMessage& message)
-    {
-        if (started)
-            callback.handleIncomingMidiMessage (*this, message);
-    }
-
-private:
-    std::shared_ptr<InputDevice> device;
-    MidiDeviceLayer::InputCallback& callback;
+    const std::shared_ptr<VirtualMidiDevice> device;
+    MidiDeviceLayer::InputCallback* const callback;
+    std::atomic<int>& openPorts; // the system's count
     std::atomic<bool> started{ false };
 };
 
-VirtualMidiSystem::InputDevice::InputDevice (const juce::String& n, DeviceOptions o)
-    : name (n)
-    , options (o)
-    , thread ([this] { run(); })
+void VirtualMidiDevice::send (const juce::MidiMessage& message, int delay)
 {
+    const std::lock_guard<std::recursive_mutex> sl (lock);
+    queue.push_back ({ message, std::chrono::steady_clock::now() + std::chrono::milliseconds (delay) });
+    changed.notify_all();
 }
 
-VirtualMidiSystem::InputDevice::~InputDevice()
+bool VirtualMidiDevice::waitUntilIdle (int ms)
 {
-    {
-        const std::lock_guard<std::mutex> sl (queueLock);
-        stopping = true;
-    }
-
-    queueChanged.notify_all();
-    thread.join();
+    std::unique_lock<std::recursive_mutex> sl (lock);
+    return changed.wait_for (sl, std::chrono::milliseconds (ms),
+                             [this] { return queue.empty() || ! plugged; });
 }
 
-void VirtualMidiSystem::InputDevice::send (const juce::MidiMessage& message)
+void VirtualMidiDevice::receive (const juce::MidiMessage& message)
 {
-    {
-        const std::lock_guard<std::mutex> sl (queueLock);
+    std::unique_lock<std::recursive_mutex> sl (lock);
 
-        if (! plugged)
-            return;
+    if (! plugged)
+        return;
 
-        queue.push_back (message);
-    }
+    received.emplace_back (message.getRawData(), message.getRawDataSize());
+    const Handler handlers[] = { observer, receiver };
+    sl.unlock(); // the handlers may take locks of their own
 
-    queueChanged.notify_all();
+    for (auto& handler : handlers)
+        if (handler)
+            handler (message);
 }
 
-bool VirtualMidiSystem::InputDevice::waitUntilIdle (int timeoutMilliseconds)
+void VirtualMidiDevice::pullOut()
 {
-    std::unique_lock<std::mutex> sl (queueLock);
-    return queueChanged.wait_for (sl, std::chrono::milliseconds (timeoutMilliseconds),
-                                  [this] { return queue.empty() && ! delivering; });
+    const std::lock_guard<std::recursive_mutex> sl (lock);
+    plugged = false;
+    changed.notify_all();
 }
 
-int VirtualMidiSystem::InputDevice::getNumOpenPorts() const
+void VirtualMidiDevice::run()
 {
-    const std::lock_guard<std::recursive_mutex> sl (deliveryLock);
-    return static_cast<int> (ports.size());
-}
+    std::unique_lock<std::recursive_mutex> sl (lock);
 
-std::unique_ptr<MidiDeviceLayer::Input>
-VirtualMidiSystem::InputDevice::open (MidiDeviceLayer::InputCallback& callback)
-{
-    auto port = std::make_unique<Port> (shared_from_this(), callback);
-    const std::lock_guard<std::recursive_mutex> sl (deliveryLock);
-    ports.push_back (port.get());
-    return port;
-}
-
-void VirtualMidiSystem::InputDevice::removePort (Port* port)
-{
-    const std::lock_guard<std::recursive_mutex> sl (deliveryLock);
-    ports.erase (std::remove (ports.begin(), ports.end(), port), ports.end());
-}
-
-void VirtualMidiSystem::InputDevice::run()
-{
     for (;;)
     {
-        juce::MidiMessage message;
+        changed.wait (sl, [this] { return ! plugged || ! queue.empty(); });
 
-        {
-            std::unique_lock<std::mutex> sl (queueLock);
-            queueChanged.wait (sl, [this] { return stopping || ! queue.empty(); });
+        // Messages sent meanwhile wait behind the first: deliveries keep their order.
+        if (! plugged || changed.wait_until (sl, queue.front().second, [this] { return ! plugged; }))
+            return;
 
-            if (stopping)
-                return;
+        const auto message = queue.front().first;
 
-            message = queue.front();
-            queue.pop_front();
-            delivering = true;
-        }
+        if (deliveryObserver)
+            deliveryObserver (message);
 
-        {
-            const std::lock_guard<std::recursive_mutex> sl (deliveryLock);
+        for (auto* port : ports)
+            if (port->started)
+                port->callback->handleIncomingMidiMessage (*port, message);
 
-            if (plugged)
-                for (auto* port : ports)
-                    port->deliver (message);
-        }
-
-        {
-            const std::lock_guard<std::mutex> sl (queueLock);
-            delivering = false;
-        }
-
-        queueChanged.notify_all();
+        queue.pop_front();
+        changed.notify_all();
     }
 }
 
 //==============================================================================
-class VirtualMidiSystem::OutputDevice::Port final : public MidiDeviceLayer::Output
-{
-public:
-    explicit Port (std::shared_ptr<OutputDevice> d)
-        : device (std::move (d))
-    {
-        ++device->openPorts;
-    }
-
-    ~Port() override { --device->openPorts; }
-
-    void sendMessageNow (const juce::MidiMessage& message) override
-    {
-        if (device->plugged)
-            device->receive (message);
-    }
-
-private:
-    std::shared_ptr<OutputDevice> device;
-};
-
-VirtualMidiSystem::OutputDevice::OutputDevice (const juce::String& n, DeviceOptions o)
-    : name (n)
-    , options (o)
-{
-}
-
-void VirtualMidiSystem::OutputDevice::setReceiver (std::function<void (const juce::MidiMessage&)> r)
-{
-    const std::lock_guard<std::mutex> sl (lock);
-    receiver = std::move (r);
-}
-
-std::vector<ByteArray> VirtualMidiSystem::OutputDevice::getReceived() const
-{
-    const std::lock_guard<std::mutex> sl (lock);
-    return received;
-}
-
-void VirtualMidiSystem::OutputDevice::receive (const juce::MidiMessage& message)
-{
-    std::function<void (const juce::MidiMessage&)> handler;
-
-    {
-        const std::lock_guard<std::mutex> sl (lock);
-        received.emplace_back (message.getRawData(), message.getRawDataSize());
-        handler = receiver;
-    }
-
-    if (handler)
-        handler (message);
-}
-
-//==============================================================================
+// Opens devices by their index in the list it fetched last, as the real layer does.
 class VirtualMidiDeviceLayer final : public MidiDeviceLayer
 {
 public:
@@ -188,142 +108,62 @@ public:
     {
     }
 
-    juce::StringArray getInputDeviceNames() override
-    {
-        ++system->listCalls;
-        const std::lock_guard<std::mutex> sl (system->lock);
-        listedInputs = system->inputs;
-        juce::StringArray names;
-
-        for (auto& device : listedInputs)
-            names.add (device->name);
-
-        return names;
-    }
-
-    juce::StringArray getOutputDeviceNames() override
-    {
-        ++system->listCalls;
-        const std::lock_guard<std::mutex> sl (system->lock);
-        listedOutputs = system->outputs;
-        juce::StringArray names;
-
-        for (auto& device : listedOutputs)
-            names.add (device->name);
-
-        return names;
-    }
-
-    std::unique_ptr<Input> openInput (int index, InputCallback& callback) override
-    {
-        if (index < 0 || index >= static_cast<int> (listedInputs.size()))
-            return {};
-
-        auto& device = listedInputs[static_cast<size_t> (index)];
-
-        if (! device->isPlugged() || device->options.openYieldsNothing)
-            return {};
-
-        if (device->options.throwOnOpen)
-            throw std::runtime_error ("the device refused to open");
-
-        return device->open (callback);
-    }
-
-    std::unique_ptr<Output> openOutput (int index) override
-    {
-        if (index < 0 || index >= static_cast<int> (listedOutputs.size()))
-            return {};
-
-        auto& device = listedOutputs[static_cast<size_t> (index)];
-
-        if (! device->isPlugged() || device->options.openYieldsNothing)
-            return {};
-
-        if (device->options.throwOnOpen)
-            throw std::runtime_error ("the device refused to open");
-
-        return std::make_unique<VirtualMidiSystem::OutputDevice::Port> (device);
-    }
+    juce::StringArray getInputDeviceNames() override { return list (system->inputs, inputs); }
+    juce::StringArray getOutputDeviceNames() override { return list (system->outputs, outputs); }
+    std::unique_ptr<Input> openInput (int i, InputCallback& c) override { return open (inputs, i, &c); }
+    std::unique_ptr<Output> openOutput (int i) override { return open (outputs, i, nullptr); }
 
 private:
+    juce::StringArray list (const VirtualDevices& plugged, VirtualDevices& listed)
+    {
+        ++system->listCalls;
+        const std::lock_guard<std::mutex> sl (system->lock);
+        listed = plugged;
+        juce::StringArray names;
+
+        for (auto& device : listed)
+            names.add (device->name);
+
+        return names;
+    }
+
+    std::unique_ptr<VirtualPort> open (const VirtualDevices& listed, int index, InputCallback* c)
+    {
+        const auto& device = listed.at (static_cast<size_t> (index)); // out of range: throws
+
+        if (! device->plugged || device->options.openYieldsNothing)
+            return {};
+
+        if (device->options.throwOnOpen)
+            throw std::runtime_error ("the device refused to open");
+
+        return std::make_unique<VirtualPort> (device, c, system->openPorts);
+    }
+
     std::shared_ptr<VirtualMidiSystem> system;
-    std::vector<std::shared_ptr<VirtualMidiSystem::InputDevice>> listedInputs;
-    std::vector<std::shared_ptr<VirtualMidiSystem::OutputDevice>> listedOutputs;
+    VirtualDevices inputs, outputs;
 };
 
 //==============================================================================
-std::shared_ptr<VirtualMidiSystem> VirtualMidiSystem::create()
+VirtualMidiSystem::Device VirtualMidiSystem::plug (VirtualDevices& list, const juce::String& n,
+                                                   VirtualDeviceOptions o)
 {
-    return std::shared_ptr<VirtualMidiSystem> (new VirtualMidiSystem());
-}
-
-std::shared_ptr<VirtualMidiSystem::InputDevice> VirtualMidiSystem::plugInput (const juce::String& name,
-                                                                              DeviceOptions options)
-{
-    auto device = std::make_shared<InputDevice> (name, options);
+    auto device = std::make_shared<VirtualMidiDevice> (n, o);
     const std::lock_guard<std::mutex> sl (lock);
-    inputs.push_back (device);
+    list.push_back (device);
     return device;
 }
 
-std::shared_ptr<VirtualMidiSystem::OutputDevice> VirtualMidiSystem::plugOutput (const juce::String& name,
-                                                                                DeviceOptions options)
+void VirtualMidiSystem::unplug (const Device& device)
 {
-    auto device = std::make_shared<OutputDevice> (name, options);
+    device->pullOut();
     const std::lock_guard<std::mutex> sl (lock);
-    outputs.push_back (device);
-    return device;
-}
 
-void VirtualMidiSystem::unplug (const std::shared_ptr<InputDevice>& device)
-{
-    {
-        const std::lock_guard<std::mutex> sl (device->queueLock);
-        device->plugged = false;
-        device->queue.clear();
-    }
-
-    device->queueChanged.notify_all();
-    const std::lock_guard<std::mutex> sl (lock);
-    inputs.erase (std::remove (inputs.begin(), inputs.end(), device), inputs.end());
-}
-
-void VirtualMidiSystem::unplug (const std::shared_ptr<OutputDevice>& device)
-{
-    device->plugged = false;
-    const std::lock_guard<std::mutex> sl (lock);
-    outputs.erase (std::remove (outputs.begin(), outputs.end(), device), outputs.end());
+    for (auto* devices : { &inputs, &outputs })
+        devices->erase (std::remove (devices->begin(), devices->end(), device), devices->end());
 }
 
 std::unique_ptr<MidiDeviceLayer> VirtualMidiSystem::createLayer()
 {
     return std::make_unique<VirtualMidiDeviceLayer> (shared_from_this());
-}
-
-int VirtualMidiSystem::getNumOpenInputPorts() const
-{
-    const std::lock_guard<std::mutex> sl (lock);
-    int count = 0;
-
-    for (auto& device : inputs)
-        count += device->getNumOpenPorts();
-
-    return count;
-}
-
-int VirtualMidiSystem::getNumOpenOutputPorts() const
-{
-    const std::lock_guard<std::mutex> sl (lock);
-    int count = 0;
-
-    for (auto& device : outputs)
-        count += device->getNumOpenPorts();
-
-    return count;
-}
-
-int VirtualMidiSystem::getNumListCalls() const
-{
-    return listCalls;
 }

@@ -3,129 +3,115 @@
 #include "engine/MidiDeviceLayer.h"
 #include "model/ByteArray.h"
 
-#include <condition_variable>
+#include <chrono>
 #include <deque>
-#include <functional>
-#include <mutex>
-#include <thread>
-#include <vector>
 
-/** In-process MIDI devices that tests plug in and pull out by name.
+struct VirtualPort;
 
-    A VirtualInputDevice is what the editor reads from: whatever is sent into it is delivered, on a
-    thread of its own as a real MIDI input thread would, to every open and started port on it. A
-    VirtualOutputDevice is what the editor writes to: every message sent to it is recorded and handed
-    to whoever plays the device (a simulated controller, say). Pulling a device out removes it from
-    the lists; ports still open on it stay open but carry nothing, until the editor closes them.
-*/
 struct VirtualDeviceOptions
 {
     bool throwOnOpen = false;       ///< opening it throws a std::exception
     bool openYieldsNothing = false; ///< opening it returns no port
 };
 
-class VirtualMidiSystem : public std::enable_shared_from_this<VirtualMidiSystem>
+// An in-process MIDI device, plugged in as an input (what the editor reads from) or an output.
+// An input delivers each message sent into it to its open, started ports, in order and each no
+// earlier than its delay, on a thread of its own as a real MIDI input thread would; an output
+// records each message the editor sends to it and hands it to the observer, then the receiver.
+// An unplugged device never carries anything again.
+class VirtualMidiDevice
 {
 public:
-    using DeviceOptions = VirtualDeviceOptions;
+    using Handler = std::function<void (const juce::MidiMessage&)>;
 
-    class InputDevice;
-    class OutputDevice;
+    VirtualMidiDevice (const juce::String& n, VirtualDeviceOptions o)
+        : name (n)
+        , options (o)
+    {
+    }
 
-    static std::shared_ptr<VirtualMidiSystem> create();
+    ~VirtualMidiDevice()
+    {
+        pullOut();
+        thread.join();
+    }
 
-    std::shared_ptr<InputDevice> plugInput (const juce::String& name, DeviceOptions options = {});
-    std::shared_ptr<OutputDevice> plugOutput (const juce::String& name, DeviceOptions options = {});
-    void unplug (const std::shared_ptr<InputDevice>& device);
-    void unplug (const std::shared_ptr<OutputDevice>& device);
+    // Input: queues a message for delivery after the delay.
+    void send (const juce::MidiMessage& message, int delayMilliseconds = 0);
+    // Input: waits until everything sent so far has been delivered, or the device is unplugged.
+    bool waitUntilIdle (int timeoutMilliseconds = 5000);
+    // Input: called on the device's thread with each message just before it is delivered.
+    void setDeliveryObserver (Handler handler) { set (deliveryObserver, std::move (handler)); }
 
-    /** A device layer on these devices, for a MidiManager. */
-    std::unique_ptr<MidiDeviceLayer> createLayer();
+    void setReceiver (Handler handler) { set (receiver, std::move (handler)); }
+    void setObserver (Handler handler) { set (observer, std::move (handler)); }
 
-    /** How many ports are open on all devices, and how often the lists were fetched. */
-    int getNumOpenInputPorts() const;
-    int getNumOpenOutputPorts() const;
-    int getNumListCalls() const;
+    std::vector<ByteArray> getReceived() const
+    {
+        const std::lock_guard<std::recursive_mutex> sl (lock);
+        return received;
+    }
 
-private:
-    friend class VirtualMidiDeviceLayer;
-
-    VirtualMidiSystem() = default;
-
-    mutable std::mutex lock;
-    std::vector<std::shared_ptr<InputDevice>> inputs;
-    std::vector<std::shared_ptr<OutputDevice>> outputs;
-    std::atomic<int> listCalls{ 0 };
-};
-
-class VirtualMidiSystem::InputDevice : public std::enable_shared_from_this<InputDevice>
-{
-public:
-    class Port;
-
-    InputDevice (const juce::String& name, DeviceOptions options);
-    ~InputDevice();
+    // Unplugs it: it never delivers nor receives anything again.
+    void pullOut();
 
     const juce::String name;
-    const DeviceOptions options;
-
-    /** Queues a message for delivery on the device's thread. Dropped once the device is unplugged. */
-    void send (const juce::MidiMessage& message);
-
-    /** Waits until everything sent so far has been delivered (or dropped). */
-    bool waitUntilIdle (int timeoutMilliseconds = 5000);
-
-    bool isPlugged() const noexcept { return plugged; }
-    int getNumOpenPorts() const;
+    const VirtualDeviceOptions options;
 
 private:
-    friend class VirtualMidiSystem;
     friend class VirtualMidiDeviceLayer;
+    friend struct VirtualPort;
 
-    std::unique_ptr<MidiDeviceLayer::Input> open (MidiDeviceLayer::InputCallback& callback);
-    void removePort (Port* port);
+    void set (Handler& slot, Handler handler)
+    {
+        const std::lock_guard<std::recursive_mutex> sl (lock);
+        slot = std::move (handler);
+    }
+
+    void receive (const juce::MidiMessage& message);
     void run();
 
     std::atomic<bool> plugged{ true };
-    mutable std::mutex queueLock;
-    std::condition_variable queueChanged;
-    std::deque<juce::MidiMessage> queue;
-    bool delivering = false, stopping = false;
-
-    // Held while delivering: closing a port waits for a delivery in progress, as JUCE's does.
-    mutable std::recursive_mutex deliveryLock;
-    std::vector<Port*> ports;
-
-    std::thread thread;
+    // Held while delivering too: closing a port waits for a delivery in progress, as JUCE's does.
+    mutable std::recursive_mutex lock;
+    std::condition_variable_any changed;
+    // Each message stays first in the queue until it has been delivered.
+    std::deque<std::pair<juce::MidiMessage, std::chrono::steady_clock::time_point>> queue;
+    std::vector<ByteArray> received;
+    Handler deliveryObserver, receiver, observer;
+    std::vector<VirtualPort*> ports;
+    std::thread thread{ [this] { run(); } }; // last: everything it uses exists
 };
 
-class VirtualMidiSystem::OutputDevice : public std::enable_shared_from_this<OutputDevice>
+using VirtualDevices = std::vector<std::shared_ptr<VirtualMidiDevice>>;
+
+// The devices plugged in now, and device layers on them for MidiManagers.
+class VirtualMidiSystem : public std::enable_shared_from_this<VirtualMidiSystem>
 {
 public:
-    OutputDevice (const juce::String& name, DeviceOptions options);
+    using InputDevice = VirtualMidiDevice;
+    using OutputDevice = VirtualMidiDevice;
+    using Device = std::shared_ptr<VirtualMidiDevice>;
 
-    const juce::String name;
-    const DeviceOptions options;
+    static std::shared_ptr<VirtualMidiSystem> create() { return std::make_shared<VirtualMidiSystem>(); }
 
-    /** Called, on the sending thread, with every message the editor sends to this device. */
-    void setReceiver (std::function<void (const juce::MidiMessage&)> receiver);
+    Device plugInput (const juce::String& n, VirtualDeviceOptions o = {}) { return plug (inputs, n, o); }
+    Device plugOutput (const juce::String& n, VirtualDeviceOptions o = {}) { return plug (outputs, n, o); }
+    void unplug (const Device& device);
 
-    /** Every message received so far, as bytes. */
-    std::vector<ByteArray> getReceived() const;
+    std::unique_ptr<MidiDeviceLayer> createLayer();
 
-    bool isPlugged() const noexcept { return plugged; }
+    // Ports open through the layers, on devices plugged in or not, and how often the device lists
+    // were fetched.
     int getNumOpenPorts() const { return openPorts; }
+    int getNumListCalls() const { return listCalls; }
 
 private:
-    friend class VirtualMidiSystem;
     friend class VirtualMidiDeviceLayer;
-    class Port;
 
-    void receive (const juce::MidiMessage& message);
+    Device plug (VirtualDevices& list, const juce::String& n, VirtualDeviceOptions o);
 
-    std::atomic<bool> plugged{ true };
-    std::atomic<int> openPorts{ 0 };
     mutable std::mutex lock;
-    std::vector<ByteArray> received;
-    std::function<void (const juce::MidiMessage&)> receiver;
+    VirtualDevices inputs, outputs;
+    std::atomic<int> openPorts{ 0 }, listCalls{ 0 };
 };

@@ -8,108 +8,76 @@
 
 namespace
 {
-/** Whether the component, painted as it is now, shows exactly this picture. */
+/** Whether the component, painted as it is now, shows this picture (compared at three points). */
 bool shows (juce::Component& component, const juce::Image& picture)
 {
     const auto painted = GuiTestSupport::snapshot (component);
 
-    if (painted.getWidth() != picture.getWidth() || painted.getHeight() != picture.getHeight())
-        return false;
-
-    for (auto point :
-         { juce::Point<int> (picture.getWidth() / 2, picture.getHeight() / 2), juce::Point<int> (10, 8),
-           juce::Point<int> (picture.getWidth() - 12, picture.getHeight() - 9) })
-        if (painted.getPixelAt (point.x, point.y) != picture.getPixelAt (point.x, point.y))
+    for (auto [x, y] : { std::pair (picture.getWidth() / 2, picture.getHeight() / 2), std::pair (10, 8),
+                         std::pair (picture.getWidth() - 12, picture.getHeight() - 9) })
+        if (painted.getBounds() != picture.getBounds()
+            || painted.getPixelAt (x, y) != picture.getPixelAt (x, y))
             return false;
 
     return true;
 }
-
-ImageToggleButton::Ptr createTypeButton()
-{
-    ImageToggleButton::Ptr button (
-        new ImageToggleButton ("CC Note Toggle Button", Pictures::switchOff(), Pictures::switchOn()));
-    button->setSize (53, 35);
-    return button;
-}
 } // namespace
 
-TEST (ImageToggleButton, ClicksFlipBetweenTheTwoPictures)
+TEST (ImageToggleButton, ShowsTheOnPictureExactlyWhileItsStateReadsAsOne)
 {
-    auto button = createTypeButton();
-    ASSERT_FALSE (shows (*button, Pictures::switchOn()))
-        << "the two pictures must differ where they are compared";
-    EXPECT_TRUE (shows (*button, Pictures::switchOff()));
+    ImageToggleButton button ("CC Note Toggle Button", Pictures::switchOff(), Pictures::switchOn());
+    button.setSize (53, 35);
+    ASSERT_FALSE (shows (button, Pictures::switchOn())) << "the pictures must differ where they are compared";
 
-    button->triggerClick();
-    MessageLoop::drain();
-    EXPECT_TRUE (button->getToggleState());
-    EXPECT_TRUE (shows (*button, Pictures::switchOn()));
+    for (bool on : { true, false })
+    {
+        button.triggerClick();
+        MessageLoop::drain();
+        EXPECT_TRUE (shows (button, on ? Pictures::switchOn() : Pictures::switchOff()));
+    }
 
-    button->triggerClick();
-    MessageLoop::drain();
-    EXPECT_TRUE (shows (*button, Pictures::switchOff()));
-}
-
-TEST (ImageToggleButton, ASharedValueOfOneOrTrueShowsTheOnPicture)
-{
-    auto button = createTypeButton();
     juce::Value shared;
-    button->getToggleStateValue().referTo (shared);
+    button.getToggleStateValue().referTo (shared);
 
     for (auto [stored, on] : std::vector<std::pair<juce::var, bool>>{ { 1, true },
                                                                       { 0, false },
-                                                                      { true, true },
-                                                                      { false, false },
-                                                                      { "1", true } })
+                                                                      { "1", true },
+                                                                      { false, false } })
     {
         shared = stored;
         MessageLoop::drain();
-        EXPECT_EQ (shows (*button, Pictures::switchOn()), on) << stored.toString();
-        EXPECT_EQ (shows (*button, Pictures::switchOff()), ! on) << stored.toString();
+        EXPECT_TRUE (shows (button, on ? Pictures::switchOn() : Pictures::switchOff())) << stored.toString();
+    }
+
+    for (auto state : { juce::Button::buttonOver, juce::Button::buttonDown })
+    {
+        button.setState (state);
+        EXPECT_TRUE (shows (button, Pictures::switchOff())) << "hover and press leave the picture alone";
     }
 }
 
-TEST (ImageToggleButton, HoverAndPressDoNotChangeThePicture)
+TEST (ReferenceCountedImageButton, SetupButtonsAreNamedSizedAndLighterOverDarkerDown)
 {
-    auto button = createTypeButton();
+    const std::tuple<ReferenceCountedImageButton::Ptr, const char*, juce::Image, juce::Image, juce::Image>
+        buttons[] = { { createApplyButton(), "Apply", Pictures::applyNormal(), Pictures::applyOver(),
+                        Pictures::applyDown() },
+                      { createOKButton(), "OK", Pictures::okNormal(), Pictures::okOver(),
+                        Pictures::okDown() },
+                      { createCancelButton(), "Cancel", Pictures::cancelNormal(), Pictures::cancelOver(),
+                        Pictures::cancelDown() } };
 
-    for (auto state : { juce::Button::buttonOver, juce::Button::buttonDown, juce::Button::buttonNormal })
+    for (auto& [button, name, normal, over, down] : buttons)
     {
-        button->setState (state);
-        EXPECT_TRUE (shows (*button, Pictures::switchOff()));
-    }
-}
+        EXPECT_EQ (button->getName(), name);
+        EXPECT_EQ (button->getBounds(), juce::Rectangle<int> (0, 0, 96, 25));
+        EXPECT_TRUE (shows (*button, normal)) << name;
+        button->setState (juce::Button::buttonOver);
+        EXPECT_TRUE (shows (*button, over)) << name;
+        button->setState (juce::Button::buttonDown);
+        EXPECT_TRUE (shows (*button, down)) << name;
 
-TEST (ReferenceCountedImageButton, SetupButtonsAreNamedSizedAndShadedByState)
-{
-    struct Expected
-    {
-        ReferenceCountedImageButton::Ptr button;
-        juce::String name;
-        juce::Image normal, over, down;
-    };
-
-    for (auto& expected :
-         { Expected{ createApplyButton(), "Apply", Pictures::applyNormal(), Pictures::applyOver(),
-                     Pictures::applyDown() },
-           Expected{ createOKButton(), "OK", Pictures::okNormal(), Pictures::okOver(), Pictures::okDown() },
-           Expected{ createCancelButton(), "Cancel", Pictures::cancelNormal(), Pictures::cancelOver(),
-                     Pictures::cancelDown() } })
-    {
-        auto& button = *expected.button;
-        EXPECT_EQ (button.getName(), expected.name);
-        EXPECT_EQ (button.getBounds(), juce::Rectangle<int> (0, 0, 96, 25));
-
-        EXPECT_TRUE (shows (button, expected.normal)) << expected.name;
-        button.setState (juce::Button::buttonOver);
-        EXPECT_TRUE (shows (button, expected.over)) << expected.name;
-        button.setState (juce::Button::buttonDown);
-        EXPECT_TRUE (shows (button, expected.down)) << expected.name;
-
-        const auto middle = [] (const juce::Image& image)
-        { return image.getPixelAt (48, 3).getBrightness(); };
-        EXPECT_GT (middle (expected.over), middle (expected.normal)) << expected.name;
-        EXPECT_GT (middle (expected.normal), middle (expected.down)) << expected.name;
+        const auto shade = [] (const juce::Image& image) { return image.getPixelAt (48, 3).getBrightness(); };
+        EXPECT_GT (shade (over), shade (normal)) << name;
+        EXPECT_GT (shade (normal), shade (down)) << name;
     }
 }

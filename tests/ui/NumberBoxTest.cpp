@@ -12,7 +12,7 @@ struct Heard : NumberBoxComponent<int>::Listener
     std::vector<int> values;
 };
 
-/** A channel box (1-16) showing 5 and a CC box (0-127) showing 64 in a window, with listeners. */
+/** A channel box (1-16) showing 5 and a CC box (0-127) showing 64 in a window, with a listener. */
 class NumberBoxTest : public ::testing::Test
 {
 protected:
@@ -23,42 +23,22 @@ protected:
         cc.setBounds (60, 10, 40, 16);
         elsewhere.setBounds (10, 40, 100, 20);
         elsewhere.setWantsKeyboardFocus (true);
-        host.addAndMakeVisible (channel);
-        host.addAndMakeVisible (cc);
-        host.addAndMakeVisible (elsewhere);
-        window = std::make_unique<GuiTestSupport::HostWindow> (host);
 
+        for (auto* child : std::initializer_list<juce::Component*>{ &channel, &cc, &elsewhere })
+            host.addAndMakeVisible (child);
+
+        window = std::make_unique<GuiTestSupport::HostWindow> (host);
         channel.addListener (&heard);
         cc.addListener (&heard);
-        MessageLoop::drain(); // each new box reports its initial number once
+        MessageLoop::drain();
         heard.values.clear();
     }
 
-    juce::TextEditor& edit (NumberBoxComponent<int>& box)
+    static juce::TextEditor& edit (NumberBoxComponent<int>& box)
     {
         box.showEditor();
-        auto* editor = box.getCurrentTextEditor();
-        jassert (editor != nullptr);
-        return *editor;
-    }
-
-    /** Types the text over the selected number and presses Return, which the editor hands on
-        through the message loop. */
-    void enter (NumberBoxComponent<int>& box, const juce::String& text)
-    {
-        auto& editor = edit (box);
-        editor.selectAll();
-        GuiTestSupport::pressKey (editor, juce::KeyPress (juce::KeyPress::deleteKey));
-        GuiTestSupport::type (editor, text);
-        GuiTestSupport::pressKey (editor, juce::KeyPress (juce::KeyPress::returnKey));
-        MessageLoop::runUntil ([&] { return box.getCurrentTextEditor() == nullptr; });
-    }
-
-    bool heardOnly (std::initializer_list<int> allowed) const
-    {
-        return std::all_of (heard.values.begin(), heard.values.end(),
-                            [&] (int v)
-                            { return std::find (allowed.begin(), allowed.end(), v) != allowed.end(); });
+        jassert (box.getCurrentTextEditor() != nullptr);
+        return *box.getCurrentTextEditor();
     }
 
     juce::Component host;
@@ -69,176 +49,104 @@ protected:
 };
 } // namespace
 
-TEST_F (NumberBoxTest, EditingStartsWithTheWholeNumberSelectedAndOnlyDigitsAndSigns)
+TEST_F (NumberBoxTest, EditingSelectsTheNumberLetsOnlyDigitsAndSignsInAndHidesThePaintedNumber)
 {
-    auto& editor = edit (channel);
-    EXPECT_EQ (editor.getText(), "5");
-    EXPECT_EQ (editor.getHighlightedRegion(), juce::Range<int> (0, 1));
+    cc.setColour (juce::Label::textColourId, juce::Colours::white);
+    EXPECT_GT (GuiTestSupport::countNearWhitePixels (GuiTestSupport::snapshot (cc), cc.getLocalBounds()), 5);
 
+    auto& editor = edit (cc);
+    EXPECT_EQ (editor.getText(), "64");
+    EXPECT_EQ (editor.getHighlightedRegion(), juce::Range<int> (0, 2));
     GuiTestSupport::type (editor, "1a");
-    EXPECT_EQ (editor.getText(), "1");
-
     editor.insertTextAtCaret ("x2-+y");
     EXPECT_EQ (editor.getText(), "12-+");
+
+    editor.setVisible (false);
+    EXPECT_EQ (GuiTestSupport::countNearWhitePixels (GuiTestSupport::snapshot (cc), cc.getLocalBounds()), 0);
 }
 
-TEST_F (NumberBoxTest, ReturnTakesAnInRangeNumberAndTellsTheListeners)
+TEST_F (NumberBoxTest, EntriesAreReadAsTheirLeadingIntegerAndTakenOnlyInRange)
 {
-    enter (channel, "16");
+    // Each entry, in order, and the number its box holds afterwards.
+    const std::tuple<NumberBoxComponent<int>*, const char*, int> entries[] = {
+        { &channel, "16", 16 }, { &channel, "17", 16 },    { &channel, "0", 16 },
+        { &channel, "-3", 16 }, { &channel, "", 16 },      { &channel, "5", 5 },
+        { &cc, "", 0 },         { &cc, "+12", 12 },        { &cc, "12-3", 12 },
+        { &cc, "128", 12 },     { &cc, "4294967312", 12 }, { &cc, "-2147483648", 12 },
+        { &cc, "007", 7 }
+    };
 
-    EXPECT_EQ (channel.getValue(), 16);
-    ASSERT_FALSE (heard.values.empty());
-    EXPECT_EQ (heard.values.front(), 16);
-    EXPECT_EQ (channel.getCurrentTextEditor(), nullptr);
-
-    MessageLoop::drain();
-    EXPECT_EQ (channel.getTextValue().toString(), "16");
-    EXPECT_TRUE (heardOnly ({ 16 }));
-}
-
-TEST_F (NumberBoxTest, OutOfRangeOrEmptyEntriesKeepTheNumber)
-{
-    for (auto entry : { "17", "0", "-3", "" })
+    for (auto [box, text, expected] : entries)
     {
-        enter (channel, entry);
-        MessageLoop::drain();
-        EXPECT_EQ (channel.getValue(), 5) << "after entering \"" << entry << "\"";
-        EXPECT_EQ (channel.getTextValue().toString(), "5");
+        GuiTestSupport::enter (*box, text);
+        EXPECT_EQ (box->getValue(), expected) << "\"" << text << "\"";
+        EXPECT_EQ (box->getTextValue().toString(), juce::String (expected));
     }
 
-    EXPECT_TRUE (heardOnly ({ 5 }));
+    // Listeners hear each number taken, and never one out of range.
+    EXPECT_EQ (heard.values, (std::vector<int>{ 16, 5, 0, 12, 7 }));
 }
 
-TEST_F (NumberBoxTest, TextIsReadAsItsLeadingInteger)
+TEST_F (NumberBoxTest, EscapeKeepsTheNumberAndLosingTheFocusCommits)
 {
-    enter (cc, "");
-    EXPECT_EQ (cc.getValue(), 0);
-
-    enter (cc, "+12");
-    EXPECT_EQ (cc.getValue(), 12);
-
-    enter (cc, "12-3");
-    EXPECT_EQ (cc.getValue(), 12);
-
-    enter (cc, "128");
-    EXPECT_EQ (cc.getValue(), 12);
-
-    // atoi would wrap these around into the range (4294967312 to 16); they are too large.
-    enter (cc, "4294967312");
-    EXPECT_EQ (cc.getValue(), 12);
-    enter (cc, "-2147483648");
-    EXPECT_EQ (cc.getValue(), 12);
-
-    enter (cc, "007");
-    MessageLoop::drain();
-    EXPECT_EQ (cc.getValue(), 7);
-    EXPECT_EQ (cc.getTextValue().toString(), "7");
-    EXPECT_TRUE (heardOnly ({ 0, 12, 7 }));
-}
-
-TEST_F (NumberBoxTest, EscapeKeepsTheNumberAndFocusLossCommits)
-{
-    auto& editor = edit (channel);
-    GuiTestSupport::type (editor, "9");
-    GuiTestSupport::pressKey (editor, juce::KeyPress (juce::KeyPress::escapeKey));
-    MessageLoop::runUntil ([&] { return channel.getCurrentTextEditor() == nullptr; });
-    EXPECT_EQ (channel.getCurrentTextEditor(), nullptr);
+    GuiTestSupport::enter (channel, "9", juce::KeyPress::escapeKey);
     EXPECT_EQ (channel.getValue(), 5);
-    EXPECT_TRUE (heardOnly ({ 5 }));
 
-    auto& again = edit (channel);
-    GuiTestSupport::type (again, "9");
+    GuiTestSupport::type (edit (channel), "9");
     elsewhere.grabKeyboardFocus();
     MessageLoop::drain();
     EXPECT_EQ (channel.getCurrentTextEditor(), nullptr);
     EXPECT_EQ (channel.getValue(), 9);
+    EXPECT_EQ (heard.values, std::vector<int>{ 9 });
 }
 
-TEST_F (NumberBoxTest, ValuesSetFromCodeAreValidatedAndReportedAsAsked)
+TEST_F (NumberBoxTest, NumbersFromCodeOrTheSharedTextValueAreValidatedAndEchoesAreNoNews)
 {
     channel.setValue (7, juce::dontSendNotification);
-    EXPECT_EQ (channel.getValue(), 7);
     MessageLoop::drain();
     EXPECT_TRUE (heard.values.empty()) << "the text settling on the box's own number is no news";
 
-    heard.values.clear();
     channel.setValue (8, juce::sendNotificationAsync);
-    EXPECT_EQ (heard.values.front(), 8); // listeners are told at once, whatever the kind
-
+    EXPECT_EQ (heard.values, std::vector<int>{ 8 }) << "listeners are told at once, whatever the kind";
     channel.setValue (40, juce::sendNotificationSync);
     EXPECT_EQ (channel.getValue(), 8);
 
-    // A new number arriving through the shared text value is validated too.
-    channel.getTextValue() = 3;
-    MessageLoop::drain();
-    EXPECT_EQ (channel.getValue(), 3);
-    channel.getTextValue() = "99";
-    MessageLoop::drain();
-    EXPECT_EQ (channel.getValue(), 3);
-    EXPECT_EQ (channel.getTextValue().toString(), "3");
+    // What arrives through the shared text value settles on the box's own decimal text.
+    const std::pair<juce::String, int> arriving[] = { { "3", 3 },
+                                                      { "99", 3 },
+                                                      { juce::String::charToString (0x15) + "0", 3 },
+                                                      { "12abc", 12 } };
 
-    // Text that reads as the number the box already has still settles on its plain decimal text.
-    cc.setValue (0, juce::dontSendNotification);
-    MessageLoop::drain();
-    cc.getTextValue() = juce::String::charToString (0x15) + "0";
-    MessageLoop::drain();
-    EXPECT_EQ (cc.getValue(), 0);
-    EXPECT_EQ (cc.getTextValue().toString(), "0");
-    cc.getTextValue() = "12abc";
-    MessageLoop::drain();
-    EXPECT_EQ (cc.getValue(), 12);
-    EXPECT_EQ (cc.getTextValue().toString(), "12");
+    for (auto& [text, expected] : arriving)
+    {
+        channel.getTextValue() = text;
+        MessageLoop::drain();
+        EXPECT_EQ (channel.getValue(), expected);
+        EXPECT_EQ (channel.getTextValue().toString(), juce::String (expected));
+    }
 }
 
-TEST_F (NumberBoxTest, ListenersAreCalledNewestFirstAndMayLeaveDuringTheCall)
+TEST_F (NumberBoxTest, ListenersAreCalledNewestFirstOnceEachWhenOthersLeaveDuringTheCall)
 {
-    std::vector<int> order;
-
-    struct Recorder : NumberBoxComponent<int>::Listener
+    struct Calls : NumberBoxComponent<int>::Listener
     {
-        Recorder (std::vector<int>& o, int i, std::function<void()> during = {})
-            : order (o)
-            , id (i)
-            , onCall (std::move (during))
-        {
-        }
+        void numberBoxValueChanged (NumberBoxComponent<int>*) override { call(); }
+        std::function<void()> call;
+    } first, second, third;
 
-        void numberBoxValueChanged (NumberBoxComponent<int>*) override
-        {
-            order.push_back (id);
-
-            if (onCall)
-                onCall();
-        }
-
-        std::vector<int>& order;
-        int id;
-        std::function<void()> onCall;
+    std::vector<int> order;
+    first.call = [&] { order.push_back (1); };
+    third.call = [&] { order.push_back (3); };
+    second.call = [&]
+    {
+        order.push_back (2);
+        channel.removeListener (&third);
+        channel.removeListener (&first);
     };
 
-    Recorder first (order, 1), third (order, 3);
-    Recorder second (order, 2,
-                     [&]
-                     {
-                         channel.removeListener (&third);
-                         channel.removeListener (&first);
-                     });
-    channel.addListener (&first);
-    channel.addListener (&second);
-    channel.addListener (&third);
-    channel.addListener (&first);
+    for (auto* listener : { &first, &second, &third, &first })
+        channel.addListener (listener);
 
     channel.setValue (2, juce::sendNotificationSync);
     EXPECT_EQ (order, (std::vector<int>{ 3, 2 }));
-}
-
-TEST_F (NumberBoxTest, TheNumberIsNotPaintedUnderTheEditor)
-{
-    cc.setColour (juce::Label::textColourId, juce::Colours::white);
-    cc.setColour (juce::Label::backgroundColourId, juce::Colours::black);
-    EXPECT_GT (GuiTestSupport::countNearWhitePixels (GuiTestSupport::snapshot (cc), cc.getLocalBounds()), 5);
-
-    auto& editor = edit (cc);
-    editor.setVisible (false);
-    EXPECT_EQ (GuiTestSupport::countNearWhitePixels (GuiTestSupport::snapshot (cc), cc.getLocalBounds()), 0);
 }

@@ -16,112 +16,52 @@ KARVELOEditorPreset::Ptr factoryPreset()
     return preset;
 }
 
-std::vector<juce::Component*> viewsOf (MainContentComponent& panel)
+/** Every view of the panel with the bounds the layout gives it, computed here from the rules. */
+std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> viewsOf (MainContentComponent& panel)
 {
-    std::vector<juce::Component*> views;
+    std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> views;
 
     for (int i = 0; i < 24; ++i)
-        views.push_back (&panel.getKnobView (i));
+        views.push_back ({ &panel.getKnobView (i), { 110 + (i / 3) * 84, 143 + (i % 3) * 95, 100, 40 } });
 
     for (int i = 0; i < 9; ++i)
-        views.push_back (&panel.getFaderView (i));
+        views.push_back ({ &panel.getFaderView (i), { 110 + i * 84, 635, 100, 40 } });
 
     for (int i = 0; i < 24; ++i)
-        views.push_back (&panel.getSwitchView (i));
+        views.push_back ({ &panel.getSwitchView (i), { 110 + (i % 8) * 84, 375 + (i / 8) * 62, 100, 100 } });
 
     return views;
 }
-
-/** Mean difference per channel between two images of the same size, 0 to 255. */
-double meanDifference (const juce::Image& a, const juce::Image& b)
-{
-    double total = 0.0;
-
-    for (int y = 0; y < a.getHeight(); ++y)
-        for (int x = 0; x < a.getWidth(); ++x)
-        {
-            const auto p = a.getPixelAt (x, y), q = b.getPixelAt (x, y);
-            total += std::abs (p.getRed() - q.getRed()) + std::abs (p.getGreen() - q.getGreen())
-                     + std::abs (p.getBlue() - q.getBlue());
-        }
-
-    return total / (3.0 * a.getWidth() * a.getHeight());
-}
 } // namespace
 
-TEST (Panel, HoldsFiftySevenViewsAtTheControllersPositions)
+TEST (Panel, HoldsFiftySevenViewsAtTheirPlacesWhateverItsSize)
 {
     MainContentComponent panel (factoryPreset());
-
     EXPECT_EQ (panel.getBounds(), juce::Rectangle<int> (0, 0, 940, 721));
     EXPECT_EQ (panel.getNumChildComponents(), 57);
-
-    for (int i = 0; i < 24; ++i)
-    {
-        EXPECT_EQ (panel.getKnobView (i).getBounds(),
-                   juce::Rectangle<int> (110 + (i / 3) * 84, 143 + (i % 3) * 95, 100, 40));
-        EXPECT_EQ (panel.getKnobView (i).getControl().get(), panel.getPreset()->getKnob (i).get());
-    }
-
-    for (int i = 0; i < 9; ++i)
-    {
-        EXPECT_EQ (panel.getFaderView (i).getBounds(), juce::Rectangle<int> (110 + i * 84, 635, 100, 40));
-        EXPECT_EQ (panel.getFaderView (i).getControl().get(), panel.getPreset()->getFader (i).get());
-    }
-
-    for (int i = 0; i < 24; ++i)
-        EXPECT_EQ (panel.getSwitchView (i).getBounds(),
-                   juce::Rectangle<int> (110 + (i % 8) * 84, 375 + (i / 8) * 62, 100, 100));
-
-    EXPECT_EQ (panel.getKnobView (23).getPosition(), juce::Point<int> (698, 333));
-    EXPECT_EQ (panel.getFaderView (8).getPosition(), juce::Point<int> (782, 635));
     EXPECT_EQ (panel.getSwitchView (23).getPosition(), juce::Point<int> (698, 499));
 
-    // Screen rows MUTE, SOLO, REC ARM edit the preset's mute, solo and record-arm buttons, which the
-    // block keeps as mute, record-arm, solo.
-    EXPECT_EQ (panel.getSwitchView (7).getControl().get(), panel.getPreset()->getSwitch (7).get());
-    EXPECT_EQ (panel.getSwitchView (8).getControl().get(), panel.getPreset()->getSwitch (16).get());
-    EXPECT_EQ (panel.getSwitchView (15).getControl().get(), panel.getPreset()->getSwitch (23).get());
-    EXPECT_EQ (panel.getSwitchView (16).getControl().get(), panel.getPreset()->getSwitch (8).get());
-    EXPECT_EQ (panel.getSwitchView (23).getControl().get(), panel.getPreset()->getSwitch (15).get());
-}
-
-TEST (Panel, ResizingMovesNothingAndCaptionsStayLeftOfTheirBoxes)
-{
-    MainContentComponent panel (factoryPreset());
-    std::vector<juce::Rectangle<int>> before;
-
-    for (auto* view : viewsOf (panel))
-        before.push_back (view->getBounds());
-
-    panel.setSize (500, 300);
-    panel.setSize (1200, 900);
-
-    auto views = viewsOf (panel);
-
-    for (size_t i = 0; i < views.size(); ++i)
-        EXPECT_EQ (views[i]->getBounds(), before[i]) << "view " << i;
-
-    const auto expectCaptionLeftOf = [] (juce::Label& caption, juce::Component& box)
+    for (auto size :
+         { juce::Point<int> (940, 721), juce::Point<int> (500, 300), juce::Point<int> (1200, 900) })
     {
-        EXPECT_EQ (caption.getRight(), box.getX()) << caption.getText();
-        EXPECT_EQ (caption.getY(), box.getY()) << caption.getText();
-        EXPECT_EQ (caption.getHeight(), box.getHeight()) << caption.getText();
-        EXPECT_GT (caption.getWidth(), 10) << caption.getText();
-    };
+        panel.setSize (size.x, size.y);
 
-    auto& knob = panel.getKnobView (0);
-    expectCaptionLeftOf (knob.getCcLabel(), knob.getCcBox());
-    expectCaptionLeftOf (knob.getChannelLabel(), knob.getChannelBox());
-    EXPECT_EQ (knob.getCcBox().getBounds(), juce::Rectangle<int> (30, 0, 30, 14));
-    EXPECT_EQ (knob.getChannelBox().getBounds(), juce::Rectangle<int> (30, 20, 30, 16));
+        for (auto& [view, bounds] : viewsOf (panel))
+            EXPECT_EQ (view->getBounds(), bounds);
+    }
 
-    auto& button = panel.getSwitchView (0);
-    expectCaptionLeftOf (button.getCcLabel(), button.getCcBox());
-    expectCaptionLeftOf (button.getChannelLabel(), button.getChannelBox());
-    EXPECT_EQ (button.getCcBox().getBounds(), juce::Rectangle<int> (30, 35, 30, 14));
-    EXPECT_EQ (button.getChannelBox().getBounds(), juce::Rectangle<int> (30, 49, 30, 16));
-    EXPECT_EQ (button.getTypeButton().getBounds(), juce::Rectangle<int> (0, 0, 53, 35));
+    // Captions sit immediately left of their boxes, at the boxes' heights.
+    for (auto* view : { static_cast<juce::Component*> (&panel.getKnobView (0)),
+                        static_cast<juce::Component*> (&panel.getSwitchView (0)) })
+        for (auto* child : view->getChildren())
+            if (auto* caption = dynamic_cast<juce::Label*> (child);
+                caption != nullptr && caption->getAttachedComponent() != nullptr)
+            {
+                const auto box = caption->getAttachedComponent()->getBounds();
+                EXPECT_EQ (caption->getRight(), box.getX());
+                EXPECT_EQ (caption->getY(), box.getY());
+                EXPECT_EQ (caption->getHeight(), box.getHeight());
+            }
 }
 
 TEST (Panel, PaintsEachButtonInItsTypesColourAndANumberInEveryBox)
@@ -132,32 +72,27 @@ TEST (Panel, PaintsEachButtonInItsTypesColourAndANumberInEveryBox)
     MessageLoop::drain();
 
     const auto painted = GuiTestSupport::snapshot (panel);
-    const auto pixelOfButton = [&] (int switchView)
+    const auto onColour = Pictures::switchOn().getPixelAt (12, 8),
+               offColour = Pictures::switchOff().getPixelAt (12, 8);
+    EXPECT_GT (onColour.getGreen(), onColour.getBlue() + 40) << "on reads as orange";
+    EXPECT_GT (offColour.getRed(), offColour.getGreen() + 80) << "off reads as red";
+
+    for (int i = 0; i < 24; ++i)
     {
-        const auto corner = panel.getSwitchView (switchView).getPosition();
-        return painted.getPixelAt (corner.x + 12, corner.y + 8);
-    };
-    const auto onColour = Pictures::switchOn().getPixelAt (12, 8);
-    const auto offColour = Pictures::switchOff().getPixelAt (12, 8);
-    ASSERT_NE (onColour, offColour);
+        const auto corner = panel.getSwitchView (i).getPosition();
+        EXPECT_EQ (painted.getPixelAt (corner.x + 12, corner.y + 8), i == 0 ? onColour : offColour)
+            << "switch view " << i;
+    }
 
-    EXPECT_EQ (pixelOfButton (0), onColour);
-    EXPECT_GT (onColour.getGreen(), onColour.getBlue() + 40) << "the on picture reads as orange";
-
-    for (int i = 1; i < 24; ++i)
-        EXPECT_EQ (pixelOfButton (i), offColour) << "switch view " << i;
-
-    EXPECT_GT (offColour.getRed(), offColour.getGreen() + 80) << "the off picture reads as red";
-
-    for (auto* view : viewsOf (panel))
+    for (auto& [view, bounds] : viewsOf (panel))
     {
         for (auto* box : view->getChildren())
         {
             if (dynamic_cast<NumberBoxComponent<int>*> (box) != nullptr)
             {
-                EXPECT_GT (
-                    GuiTestSupport::countNearWhitePixels (painted, box->getBounds() + view->getPosition()), 4)
-                    << "no number painted in a box of the view at " << view->getPosition().toString();
+                const auto area = box->getBounds() + bounds.getPosition();
+                EXPECT_GT (GuiTestSupport::countNearWhitePixels (painted, area), 4)
+                    << "no number at " << area.toString();
             }
         }
     }
@@ -168,10 +103,9 @@ TEST (Panel, LooksLikeTheReferencePictureWithTheFactoryPreset)
     MainContentComponent panel (factoryPreset());
     MessageLoop::drain();
     const auto painted = GuiTestSupport::snapshot (panel);
-
     const auto reference = HexFile::getTestDataFile ("golden/panel_factory.png");
 
-    // KARVELO_UPDATE_GOLDEN=1 writes a new reference (and the screenshot in docs/) instead of comparing.
+    // KARVELO_UPDATE_GOLDEN=1 writes a new reference, and the screenshot in docs/, instead.
     if (juce::SystemStats::getEnvironmentVariable ("KARVELO_UPDATE_GOLDEN", {}).isNotEmpty())
     {
         for (auto file : { reference, reference.getParentDirectory()
@@ -189,7 +123,17 @@ TEST (Panel, LooksLikeTheReferencePictureWithTheFactoryPreset)
     }
 
     const auto expected = juce::ImageFileFormat::loadFrom (reference);
-    ASSERT_TRUE (expected.isValid()) << "missing " << reference.getFullPathName().toStdString();
     ASSERT_EQ (expected.getBounds(), painted.getBounds());
-    EXPECT_LT (meanDifference (painted, expected), 1.0);
+    double difference = 0.0;
+
+    for (int y = 0; y < painted.getHeight(); ++y)
+        for (int x = 0; x < painted.getWidth(); ++x)
+        {
+            const auto p = painted.getPixelAt (x, y), q = expected.getPixelAt (x, y);
+            difference += std::abs (p.getRed() - q.getRed()) + std::abs (p.getGreen() - q.getGreen())
+                          + std::abs (p.getBlue() - q.getBlue());
+        }
+
+    EXPECT_LT (difference / (3.0 * painted.getWidth() * painted.getHeight()), 1.0)
+        << "mean difference per channel";
 }
