@@ -1,6 +1,8 @@
 #include "OrvikEditorApplication.h"
 
 #include "CommandIDs.h"
+#include "ui/Fonts.h"
+#include "ui/Pictures.h"
 #include "ui/ProductInfo.h"
 #include "ui/ReferenceCountedImageButton.h"
 
@@ -51,6 +53,9 @@ juce::String OrvikEditorApplication::getMidiOutputDeviceName()
 //==============================================================================
 void OrvikEditorApplication::initialise (const juce::String& commandLine)
 {
+    Pictures::startDecoding();
+    Fonts::useEmbeddedTypeface();
+
     midiManager = new MidiManager (createDeviceLayer());
     windowManager = new WindowManager();
 

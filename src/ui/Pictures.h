@@ -5,6 +5,11 @@
 /** The embedded pictures, decoded once and then shared through juce::ImageCache. */
 namespace Pictures
 {
+/** Starts decoding the large picture of the controller on a thread of its own; call from the
+    message thread as early as possible. */
+void startDecoding();
+
+/** Message thread only. */
 juce::Image hardwareBackground();
 juce::Image switchOn();
 juce::Image switchOff();
