@@ -18,7 +18,7 @@ FUZZ_SECONDS   ?= 60
 JOBS           ?= $(shell nproc)
 CMAKE_FLAGS    ?=
 
-.PHONY: run test test-sanitize test-thread deps build fuzz fuzz-smoke fuzz-build format format-check artwork clean
+.PHONY: run test test-sanitize test-thread deps build fuzz fuzz-smoke fuzz-build bench soak format format-check artwork clean
 
 deps:
 	@scripts/install-deps
@@ -59,6 +59,21 @@ fuzz: fuzz-build
 
 fuzz-smoke: fuzz-build
 	@scripts/run-fuzzers $(FUZZ_DIR) 10
+
+# Benchmarks: the editor against a bare JUCE window, and its share of a transfer (docs/performance.md).
+BENCH_RUNS     ?= 5
+
+bench: deps
+	@scripts/install-deps --bench
+	$(call build_tree,$(BUILD_DIR),RelWithDebInfo,-DKARVELO_BUILD_BENCH=ON,)
+	@scripts/run-benchmarks $(BUILD_DIR) $(BENCH_RUNS)
+
+# Ten minutes of the whole editor under the address sanitizer (docs/reliability.md).
+SOAK_SECONDS   ?= 600
+
+soak: deps
+	$(call build_tree,$(SANITIZE_DIR),RelWithDebInfo,-DKARVELO_SANITIZE="address;undefined",--target karvelo_soak)
+	@xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -nolisten tcp" $(SANITIZE_DIR)/soak/karvelo_soak $(SOAK_SECONDS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
