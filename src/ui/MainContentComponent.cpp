@@ -56,10 +56,16 @@ MainContentComponent::MainContentComponent (KARVELOEditorPreset::Ptr presetToEdi
         view->setSize (knobViewWidth, knobViewHeight);
     }
 
+    // Switch rows are 62 px apart but a view's boxes reach 65 px down: each view goes behind those
+    // made before it, so that a row's channel box lies over the button of the row below, and the
+    // views' empty parts let clicks through.
+    const auto firstSwitchViewZOrder = getNumChildComponents();
+
     for (int i = 0; i < KARVELOEditorPreset::numSwitches; ++i)
     {
         auto* view = switchViews.add (new KARVELOSwitchView (preset->getSwitch (getPresetSwitchIndex (i))));
-        addAndMakeVisible (view);
+        addAndMakeVisible (view, firstSwitchViewZOrder);
+        view->setInterceptsMouseClicks (false, true);
         view->setSize (switchViewSize, switchViewSize);
     }
 

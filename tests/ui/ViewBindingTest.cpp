@@ -110,6 +110,17 @@ TEST_F (ViewBindingTest, TheButtonOrTheTextOverItTogglesTheTypeAndKeepsTheNumber
     EXPECT_EQ (view.getCcLabel().getText(), "NT:");
 }
 
+TEST_F (ViewBindingTest, ARowsChannelBoxTakesClicksOverTheButtonOfTheRowBelow)
+{
+    // Switch rows are 62 px apart, and the MUTE row's channel box reaches 3 px into the SOLO row's
+    // button: a click on the box's last line edits the channel and leaves that button alone.
+    auto& box = panel.getSwitchView (0).getChannelBox();
+    const auto below = panel.getSwitchView (8).getControl()->getData();
+    GuiTestSupport::click (panel, panel.getLocalPoint (&box, juce::Point<int> (10, box.getHeight() - 1)));
+    EXPECT_TRUE (box.isBeingEdited()); // before another test's window can take the focus away
+    EXPECT_EQ (panel.getSwitchView (8).getControl()->getData(), below);
+}
+
 TEST (KnobView, KeepsAChannelStoredRightAfterItWasBuiltAndReplacesOneItCannotShow)
 {
     KARVELOKnob::Ptr knob (new KARVELOKnob());
