@@ -2,6 +2,7 @@
 
 #include "CommandIDs.h"
 #include "engine/SysExProtocol.h"
+#include "ui/NumberBoxComponent.h"
 
 MainWindow::MainWindow (std::unique_ptr<juce::Component> content, EditorPreset::Ptr presetToEdit,
                         OrvikEditorEngine::Ptr sharedEngine, const juce::String& name, Owner& windowOwner,
@@ -48,7 +49,20 @@ void MainWindow::setTitleName (const juce::String& shownName)
 
 void MainWindow::closeButtonPressed()
 {
+    // The window manager's close button still works while a question or dialog holds the
+    // application modal; closing a window then would pull it from under that question.
+    if (isCurrentlyBlockedByAnotherModalComponent())
+        return;
+
     owner.closeWindow (*this);
+}
+
+void MainWindow::takeEntryBeingTyped()
+{
+    // Ctrl+S, Ctrl+W and the menus reach the window while a box's editor still holds what the user
+    // typed: it is taken first, as Return would take it, so that it is what gets saved or sent.
+    if (auto* content = getContentComponent())
+        NumberBoxComponent<int>::commitEditsWithin (*content);
 }
 
 void MainWindow::getAllCommands (juce::Array<juce::CommandID>& commands)
@@ -127,6 +141,8 @@ juce::ApplicationCommandTarget* MainWindow::getNextCommandTarget()
 
 bool MainWindow::askToSave()
 {
+    takeEntryBeingTyped();
+
     switch (owner.getDesktopServices().askYesNoCancel ("Save Document", "Save Preset: " + displayName))
     {
         case DesktopServices::Answer::yes:
@@ -142,6 +158,7 @@ bool MainWindow::askToSave()
 
 bool MainWindow::save()
 {
+    takeEntryBeingTyped();
     const juce::File file (filePath);
 
     if (filePath.isNotEmpty() && file.existsAsFile())
@@ -152,6 +169,11 @@ bool MainWindow::save()
 
 bool MainWindow::saveAs()
 {
+    takeEntryBeingTyped();
+
+    // A native file dialog runs the message loop without holding the application modal: the window
+    // may be closed (and released by its owner) before the dialog returns.
+    const Ptr keepAlive (this);
     const auto chosen =
         owner.getDesktopServices().browseForFileToSave ("Select filename to save", filePatterns);
 
@@ -170,6 +192,7 @@ bool MainWindow::saveAs()
 
 void MainWindow::openFile (const juce::File& file)
 {
+    takeEntryBeingTyped();
     const auto factory = owner.createDefaultPreset();
 
     if (factory->getData() != preset->getData() && ! askToSave())
@@ -184,6 +207,7 @@ void MainWindow::openFile (const juce::File& file)
 
 void MainWindow::sendToHardware()
 {
+    takeEntryBeingTyped();
     engine->sendPreset (SysExProtocol::noSlot, preset);
 }
 

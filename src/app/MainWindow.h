@@ -57,8 +57,8 @@ public:
         Returns whether the preset was written. */
     bool save();
 
-    /** Asks for a file and saves to it; only a file written becomes the window's file. Returns
-        whether the preset was written. */
+    /** Asks for a file and saves to it. The window takes the chosen file even when the write fails
+        (the error box follows), so that Save tries it again. Returns whether the preset was written. */
     bool saveAs();
 
     /** Loads a preset file into this window, asking first when the preset was edited. */
@@ -73,6 +73,7 @@ public:
 
 private:
     void setTitleName (const juce::String& shownName);
+    void takeEntryBeingTyped();
 
     juce::String filePath, displayName;
     EditorPreset::Ptr preset;

@@ -97,6 +97,24 @@ public:
         return number < lowest ? lowest : number > highest ? highest : static_cast<Type> (number);
     }
 
+    /** Takes what is being typed into the box, as Return would; does nothing when it is not being
+        edited. */
+    void commitEdit()
+    {
+        if (auto* openEditor = getCurrentTextEditor())
+            textEditorReturnKeyPressed (*openEditor);
+    }
+
+    /** Takes what is being typed into any box inside the component (at most one is being edited). */
+    static void commitEditsWithin (juce::Component& component)
+    {
+        if (auto* box = dynamic_cast<NumberBoxComponent*> (&component))
+            box->commitEdit();
+
+        for (auto* child : component.getChildren())
+            commitEditsWithin (*child);
+    }
+
     void addListener (Listener* listener) { listeners.add (listener); }
     void removeListener (Listener* listener) { listeners.remove (listener); }
 

@@ -147,6 +147,54 @@ TEST_F (Windows, SaveAsksForAFileOnceAndCloseStaysOnCancelOrOnAYesWhoseSaveDoesN
     EXPECT_EQ (shown(), "");
 }
 
+TEST_F (Windows, SaveTakesWhatIsStillBeingTypedAndAWindowClosedDuringItsSaveDialogIsStillSaved)
+{
+    start();
+    auto& panel = panelOf (window (0));
+    const auto file = folder.getChildFile ("Typed.karvelo");
+    auto expected = factoryPresetBlock();
+
+    // Ctrl+S or Ctrl+W pressed while a box's editor is still open: the entry is taken as Return
+    // would take it, so 200 (out of range) is not, and a channel typed as 16 is stored as 15.
+    const auto typeInto = [] (NumberBoxComponent<int>& box, const juce::String& text)
+    {
+        box.showEditor();
+        GuiTestSupport::type (*box.getCurrentTextEditor(), text);
+    };
+    typeInto (panel.getKnobView (0).getCcBox(), "42");
+    expected.set (1, 42);
+    desktop->files = { file };
+    invoke (window (0), CommandIDs::save);
+    EXPECT_EQ (contentsOf (file), fileImageOf (expected));
+    typeInto (panel.getKnobView (1).getCcBox(), "200");
+    invoke (window (0), CommandIDs::save);
+    EXPECT_EQ (contentsOf (file), fileImageOf (expected));
+    typeInto (panel.getFaderView (8).getChannelBox(), "16");
+    expected.set (48 + 2 * 8, 15);
+    desktop->answers = { Answer::yes };
+    invoke (window (0), CommandIDs::closeWindow);
+    EXPECT_EQ (contentsOf (file), fileImageOf (expected));
+    EXPECT_EQ (shown(), saveDialog + " | " + ask + "Typed.karvelo | quit");
+
+    // While a question holds the application modal, the window manager's close button does nothing.
+    invoke (CommandIDs::newDocument);
+    juce::Component question;
+    question.enterModalState (false);
+    window (0).closeButtonPressed();
+    question.exitModalState (0);
+    EXPECT_EQ (shown(), "");
+
+    // A native save dialog leaves the windows working: this one is closed before the dialog returns.
+    const auto chosen = folder.getChildFile ("Closed.karvelo");
+    desktop->files = { chosen };
+    desktop->answers = { Answer::no };
+    desktop->whileSaveDialogOpen = [this] { invoke (window (0), CommandIDs::closeWindow); };
+    invoke (window (0), CommandIDs::saveAs);
+    EXPECT_EQ (shown(), saveDialog + " | " + ask + "Untitled 2 | quit");
+    EXPECT_EQ (contentsOf (chosen), fileImageOf (factoryPresetBlock()));
+    EXPECT_EQ (desktopWindows(), "");
+}
+
 TEST_F (Windows, OpenPresetGivesEachFileAWindowOnItsPresetOrOnTheFactoryOneWithAWarning)
 {
     start();

@@ -46,7 +46,12 @@ std::optional<juce::File> ScriptedDesktopServices::browseForFileToOpen (Text tit
 
 std::optional<juce::File> ScriptedDesktopServices::browseForFileToSave (Text title, Text patterns)
 {
-    return next (files, std::optional<juce::File>(), "save " + title + ": " + patterns);
+    const auto chosen = next (files, std::optional<juce::File>(), "save " + title + ": " + patterns);
+
+    if (auto meanwhile = std::exchange (whileSaveDialogOpen, nullptr))
+        meanwhile();
+
+    return chosen;
 }
 
 bool ScriptedDesktopServices::openDocument (const juce::File& document)

@@ -3,6 +3,7 @@
 #include "app/DesktopServices.h"
 
 #include <deque>
+#include <functional>
 
 // Answers the editor's questions and file dialogs from a script and logs every box it was asked to
 // show, one entry each: "ask <title>: <message>", "open <title>: <patterns>", "save <title>:
@@ -24,7 +25,8 @@ public:
     std::deque<Answer> answers;
     std::deque<std::optional<juce::File>> files; // for the open and save dialogs alike, in turn
     juce::StringArray log;
-    juce::StringArray frontWindows; // the front-most ordinary window's name at each question
+    juce::StringArray frontWindows;            // the front-most ordinary window's name at each question
+    std::function<void()> whileSaveDialogOpen; // what the user does meanwhile, as a native dialog allows
 
 private:
     template <typename Scripted>
