@@ -123,18 +123,17 @@ void OrvikEditorApplication::systemRequestedQuit()
 
 void OrvikEditorApplication::quitAfterAskingEachWindow()
 {
-    auto remaining = windowManager->getWindows();
-
-    while (! remaining.isEmpty())
+    // The windows are taken from the manager one at a time rather than from a list made up front:
+    // while a native save dialog is up, the user may close or open other windows.
+    while (windowManager->getNumWindows() > 0)
     {
-        MainWindow::Ptr window = remaining.getFirst();
+        const MainWindow::Ptr window = windowManager->getWindows().getFirst();
         window->toFront (true);
 
         if (! window->askToSave())
             return;
 
         windowManager->removeWindow (window.get());
-        remaining.remove (0);
         commandManager->commandStatusChanged();
     }
 

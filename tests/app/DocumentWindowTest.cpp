@@ -193,6 +193,16 @@ TEST_F (Windows, SaveTakesWhatIsStillBeingTypedAndAWindowClosedDuringItsSaveDial
     EXPECT_EQ (shown(), saveDialog + " | " + ask + "Untitled 2 | quit");
     EXPECT_EQ (contentsOf (chosen), fileImageOf (factoryPresetBlock()));
     EXPECT_EQ (desktopWindows(), "");
+
+    // Likewise while quitting: a window closed during another's save dialog is not asked again.
+    invoke (CommandIDs::newDocument);
+    invoke (CommandIDs::newDocument);
+    desktop->files = { chosen };
+    desktop->answers = { Answer::yes, Answer::no };
+    desktop->whileSaveDialogOpen = [this] { invoke (window (1), CommandIDs::closeWindow); };
+    invoke (CommandIDs::quit);
+    EXPECT_EQ (shown(), ask + "Untitled 3 | " + saveDialog + " | " + ask + "Untitled 4 | quit");
+    EXPECT_EQ (desktopWindows(), "");
 }
 
 TEST_F (Windows, OpenPresetGivesEachFileAWindowOnItsPresetOrOnTheFactoryOneWithAWarning)
