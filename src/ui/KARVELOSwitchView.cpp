@@ -1,21 +1,11 @@
 #include "KARVELOSwitchView.h"
 
 #include "Pictures.h"
-#include "ViewStyle.h"
-#include "model/MidiChannel.h"
 
 KARVELOSwitchView::KARVELOSwitchView (KARVELOSwitch::Ptr button)
     : control (std::move (button))
-    , ccBox (ViewStyle::createCcBox())
-    , channelBox (ViewStyle::createChannelBox())
-    , ccLabel (ViewStyle::createCaption ("CC:", 10, 20))
-    , channelLabel (ViewStyle::createCaption ("CH:", 10, 16))
+    , boxes (*this, *control)
 {
-    jassert (control != nullptr);
-
-    ccLabel->attachToComponent (ccBox.get(), true);
-    channelLabel->attachToComponent (channelBox.get(), true);
-
     const auto onImage = Pictures::switchOn();
     typeButton = new ImageToggleButton ("CC Note Toggle Button", Pictures::switchOff(), onImage);
     typeButton->setSize (onImage.getWidth(), onImage.getHeight());
@@ -28,19 +18,9 @@ KARVELOSwitchView::KARVELOSwitchView (KARVELOSwitch::Ptr button)
     typeButton->addListener (this);
 
     addAndMakeVisible (*typeButton);
-    addAndMakeVisible (*ccLabel);
-    addAndMakeVisible (*channelLabel);
-    addAndMakeVisible (*ccBox);
-    addAndMakeVisible (*channelBox);
     addAndMakeVisible (*typeLabel);
 
-    channelValue.addListener (this);
-    channelBox->addListener (this);
-
-    control->bindParameter (ParameterNames::cc, ccBox->getTextValue());
     control->bindParameter (ParameterNames::type, typeButton->getToggleStateValue());
-    control->bindParameter (ParameterNames::midiChannel, channelValue);
-    ViewStyle::replaceChannelTheBoxCannotShow (channelValue, *channelBox);
 
     // Binding "TYPE" calls nobody when it leaves the toggle state off; the texts must match anyway.
     buttonStateChanged (typeButton.get());
@@ -48,7 +28,6 @@ KARVELOSwitchView::KARVELOSwitchView (KARVELOSwitch::Ptr button)
 
 KARVELOSwitchView::~KARVELOSwitchView()
 {
-    channelValue.removeListener (this);
     typeButton->removeListener (this);
 }
 
@@ -56,15 +35,14 @@ void KARVELOSwitchView::resized()
 {
     typeButton->setTopLeftPosition (0, 0);
     typeLabel->setTopLeftPosition (typeButton->getPosition());
-    ccBox->setTopLeftPosition (ViewStyle::boxX, typeButton->getHeight());
-    channelBox->setTopLeftPosition (ViewStyle::boxX, ccBox->getBottom());
+    boxes.setTops (typeButton->getHeight(), typeButton->getHeight() + getCcBox().getHeight());
 }
 
 void KARVELOSwitchView::showType()
 {
     const bool controlChange = typeButton->getToggleState();
     typeLabel->setText (controlChange ? "CC" : "NOTE", juce::dontSendNotification);
-    ccLabel->setText (controlChange ? "CC:" : "NT:", juce::dontSendNotification);
+    getCcLabel().setText (controlChange ? "CC:" : "NT:", juce::dontSendNotification);
 }
 
 void KARVELOSwitchView::buttonClicked (juce::Button* button)
@@ -77,16 +55,4 @@ void KARVELOSwitchView::buttonStateChanged (juce::Button* button)
 {
     if (button == typeButton.get())
         showType();
-}
-
-void KARVELOSwitchView::valueChanged (juce::Value&)
-{
-    channelBox->setValue (MidiChannel::toShown (static_cast<int> (channelValue.getValue())),
-                          juce::dontSendNotification);
-}
-
-void KARVELOSwitchView::numberBoxValueChanged (NumberBoxComponent<int>* box)
-{
-    if (box == channelBox.get())
-        channelValue = MidiChannel::toStored (box->getValue());
 }

@@ -1,0 +1,64 @@
+#include "ControlNumberBoxes.h"
+
+#include "model/MidiChannel.h"
+
+namespace
+{
+constexpr float textHeight = 12.0f;
+constexpr int boxWidth = 30, numberBoxHeight = 14, channelBoxHeight = 16;
+} // namespace
+
+ControlNumberBoxes::ControlNumberBoxes (juce::Component& view, const MEditorControl& control)
+    : ccBox ("CC", 0, 127, 0)
+    , channelBox ("Channel", MidiChannel::firstShown, MidiChannel::lastShown, MidiChannel::firstShown)
+{
+    const juce::Font font (textHeight);
+
+    for (auto* label : { &ccLabel, &channelLabel, static_cast<juce::Label*> (&ccBox),
+                         static_cast<juce::Label*> (&channelBox) })
+    {
+        label->setFont (font);
+        label->setColour (juce::Label::textColourId, juce::Colours::white);
+        view.addAndMakeVisible (label);
+    }
+
+    ccBox.setColour (juce::TextEditor::textColourId, juce::Colours::white);
+    channelBox.setColour (juce::TextEditor::textColourId, juce::Colours::white);
+    ccBox.setSize (boxWidth, numberBoxHeight);
+    channelBox.setSize (boxWidth, channelBoxHeight);
+    ccLabel.attachToComponent (&ccBox, true);
+    channelLabel.attachToComponent (&channelBox, true);
+
+    control.bindParameter (ParameterNames::cc, ccBox.getTextValue());
+
+    // Binding calls valueChanged at once, which shows the stored channel.
+    channelValue.addListener (this);
+    channelBox.addListener (this);
+    control.bindParameter (ParameterNames::midiChannel, channelValue);
+
+    if (! channelBox.isInRange (MidiChannel::toShown (static_cast<int> (channelValue.getValue()))))
+        channelValue = MidiChannel::toStored (MidiChannel::firstShown);
+}
+
+ControlNumberBoxes::~ControlNumberBoxes()
+{
+    channelValue.removeListener (this);
+}
+
+void ControlNumberBoxes::setTops (int numberY, int channelY)
+{
+    ccBox.setTopLeftPosition (boxX, numberY);
+    channelBox.setTopLeftPosition (boxX, channelY);
+}
+
+void ControlNumberBoxes::numberBoxValueChanged (NumberBoxComponent<int>* box)
+{
+    if (box == &channelBox)
+        channelValue = MidiChannel::toStored (box->getValue());
+}
+
+void ControlNumberBoxes::valueChanged (juce::Value&)
+{
+    channelBox.setValue (MidiChannel::toShown (static_cast<int> (channelValue.getValue())),
+                         juce::dontSendNotification);
+}
