@@ -340,15 +340,8 @@ private:
                 break;
 
             case 9:
-            {
-                SimulatedKarvelo::Faults faults;
-                faults.noAnswer = random.nextInt (10) == 0;
-                faults.corruptedReply = random.nextInt (10) == 0;
-                faults.wrongLengthReply = random.nextInt (10) == 0;
-                faults.knobChatter = random.nextBool();
-                controller.setFaults (faults);
+                controller.setFaults (SimulatedKarvelo::Faults::random (random, 10));
                 break;
-            }
 
             default:
             {

@@ -28,15 +28,8 @@ TEST_F (EngineFixture, ThousandsOfOperationsAmidUnplugsAndFaultsEachEndInExactly
                         break;
 
                     case 1:
-                    {
-                        SimulatedKarvelo::Faults faults;
-                        faults.noAnswer = random.nextInt (8) == 0;
-                        faults.corruptedReply = random.nextInt (8) == 0;
-                        faults.wrongLengthReply = random.nextInt (8) == 0;
-                        faults.knobChatter = random.nextBool();
-                        controller.setFaults (faults);
+                        controller.setFaults (SimulatedKarvelo::Faults::random (random, 8));
                         break;
-                    }
 
                     case 2:
                         controller.sendFromController (stray);

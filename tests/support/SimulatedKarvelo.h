@@ -17,6 +17,17 @@ public:
         bool wrongLengthReply = false;     ///< a reply one byte short
         bool unplugDuringTransfer = false; ///< pulls both cables instead of answering
         bool knobChatter = false;          ///< notes and control changes around every answer
+
+        /** Each reply fault one time in `oneIn`, and knob chatter half of the time. */
+        static Faults random (juce::Random& random, int oneIn)
+        {
+            Faults faults;
+            faults.noAnswer = random.nextInt (oneIn) == 0;
+            faults.corruptedReply = random.nextInt (oneIn) == 0;
+            faults.wrongLengthReply = random.nextInt (oneIn) == 0;
+            faults.knobChatter = random.nextBool();
+            return faults;
+        }
     };
 
     explicit SimulatedKarvelo (std::shared_ptr<VirtualMidiSystem> system);
