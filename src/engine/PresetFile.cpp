@@ -1,8 +1,7 @@
 #include "PresetFile.h"
 
+#include "SafeFileWriter.h"
 #include "SysExProtocol.h"
-
-#include <filesystem>
 
 namespace PresetFile
 {
@@ -41,31 +40,6 @@ ReadResult read (const juce::File& file, EditorPreset& preset)
 bool write (const juce::File& file, const EditorPreset& preset, int productId)
 {
     const auto image = SysExProtocol::createFileImage (productId, preset);
-
-    // File::replaceWithData would move a half-written temporary file into place, and report success,
-    // when the disk fills up: the stream's errors are checked here before the target is touched.
-    juce::TemporaryFile temporary (file, juce::TemporaryFile::useHiddenFile);
-
-    {
-        juce::FileOutputStream stream (temporary.getFile());
-
-        if (! stream.openedOk() || ! stream.write (image.begin(), static_cast<size_t> (image.size())))
-            return false;
-
-        stream.flush();
-
-        if (stream.getStatus().failed())
-            return false;
-    }
-
-    if (temporary.getFile().getSize() != image.size())
-        return false;
-
-    // One rename puts the new file in place. TemporaryFile's own replacement would fall back to
-    // deleting the target and copying when the rename fails, and a failed copy loses the old file.
-    std::error_code error;
-    std::filesystem::rename (std::filesystem::u8path (temporary.getFile().getFullPathName().toStdString()),
-                             std::filesystem::u8path (file.getFullPathName().toStdString()), error);
-    return ! error;
+    return SafeFileWriter::replace (file, image.begin(), static_cast<size_t> (image.size()));
 }
 } // namespace PresetFile

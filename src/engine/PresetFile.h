@@ -25,7 +25,7 @@ int getFileSize (const EditorPreset& preset);
     without being read. */
 ReadResult read (const juce::File& file, EditorPreset& preset);
 
-/** Writes the preset's file image through a temporary file that then replaces the target, so a
-    failed write leaves an existing file as it was. Returns whether the file was written. */
+/** Writes the preset's file image with SafeFileWriter: through links, keeping the file's
+    permissions and owner, never half-written. Returns whether the file was written. */
 bool write (const juce::File& file, const EditorPreset& preset, int productId);
 } // namespace PresetFile

@@ -7,6 +7,7 @@
 
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -64,7 +65,7 @@ TEST_F (PresetFileTest, ValidFileLoadsWhateverItsHeaderBytesAndNameAndAnythingEl
     }
 }
 
-TEST_F (PresetFileTest, SavedFileIsExactlyThePresetDataMessageAndAFailedSaveLeavesTheFilesAsTheyWere)
+TEST_F (PresetFileTest, SaveWritesThePresetDataMessageOrNothing)
 {
     ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
     const auto saved = fileWith ("Live.karvelo", HexFile::read ("file_147.hex")); // replaced entirely
@@ -72,17 +73,22 @@ TEST_F (PresetFileTest, SavedFileIsExactlyThePresetDataMessageAndAFailedSaveLeav
     EXPECT_EQ (contentsOf (saved), factory);
 
     // Nothing is written over a folder, nor where no file can be made.
-    const auto mountPoint = folder.getChildFile ("small"), filler = mountPoint.getChildFile ("filler");
-    ASSERT_TRUE (mountPoint.createDirectory());
+    const auto subfolder = folder.getChildFile ("sub");
+    ASSERT_TRUE (subfolder.createDirectory());
 
-    for (auto& target : { mountPoint, juce::File ("/dev/full/x"), folder.getChildFile ("no/such/x") })
+    for (auto& target : { subfolder, juce::File ("/dev/full/x"), folder.getChildFile ("no/such/x") })
         EXPECT_FALSE (PresetFile::write (target, preset, 0x31)) << target.getFullPathName();
 
     EXPECT_EQ (folder.get().getNumberOfChildFiles (juce::File::findFiles), 1) << "a file was left or made";
+    EXPECT_TRUE (subfolder.isDirectory()) << "the folder written over is gone";
+}
 
-    // A full disk: a file system with room for the old file and almost nothing else.
-    ASSERT_TRUE (mountPoint.isDirectory()) << "the folder written over is gone";
+TEST_F (PresetFileTest, FullDiskLeavesTheOldFile)
+{
+    const auto mountPoint = folder.getChildFile ("small"), filler = mountPoint.getChildFile ("filler");
+    ASSERT_TRUE (mountPoint.createDirectory());
 
+    // A file system with room for the old file and almost nothing else.
     if (mount ("tmpfs", mountPoint.getFullPathName().toRawUTF8(), "tmpfs", 0, "size=8k") != 0)
         GTEST_SKIP() << "needs permission to mount a small file system";
 
@@ -92,7 +98,134 @@ TEST_F (PresetFileTest, SavedFileIsExactlyThePresetDataMessageAndAFailedSaveLeav
     for (juce::FileOutputStream out (filler); out.writeRepeatedByte (0, 1024) && out.getStatus().wasOk();)
         out.flush();
 
+    ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
     EXPECT_FALSE (PresetFile::write (old, preset, 0x31));
     EXPECT_EQ (contentsOf (old), HexFile::read ("file_146.hex"));
     EXPECT_EQ (mountPoint.getNumberOfChildFiles (juce::File::findFiles), 2) << "a temporary file was left";
+}
+
+TEST_F (PresetFileTest, SaveThroughLinksWritesTheirTarget)
+{
+    ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
+    const auto old = HexFile::read ("file_146.hex");
+    ASSERT_TRUE (folder.getChildFile ("presets").createDirectory());
+    const auto real = fileWith ("presets/real.karvelo", old);
+    const auto link = [&] (const char* name, const char* target)
+    {
+        const auto file = folder.getChildFile (name);
+        EXPECT_EQ (symlink (target, file.getFullPathName().toRawUTF8()), 0) << name;
+        return file;
+    };
+
+    // Absolute, relative, a chain of two, and one whose target does not exist yet.
+    const juce::File links[] = { link ("absolute.karvelo", real.getFullPathName().toRawUTF8()),
+                                 link ("relative.karvelo", "presets/real.karvelo"),
+                                 link ("chain.karvelo", "relative.karvelo") };
+
+    for (auto& file : links)
+    {
+        ASSERT_TRUE (real.replaceWithData (old.begin(), (size_t) old.size()));
+        ASSERT_TRUE (PresetFile::write (file, preset, 0x31)) << file.getFileName();
+        EXPECT_TRUE (file.isSymbolicLink()) << file.getFileName() << " is no longer a link";
+        EXPECT_EQ (contentsOf (real), factory) << file.getFileName();
+    }
+
+    const auto dangling = link ("new.karvelo", "presets/new.karvelo");
+    ASSERT_TRUE (PresetFile::write (dangling, preset, 0x31));
+    EXPECT_TRUE (dangling.isSymbolicLink());
+    EXPECT_EQ (contentsOf (folder.getChildFile ("presets/new.karvelo")), factory);
+
+    const auto loop = link ("loop.karvelo", "loop.karvelo");
+    EXPECT_FALSE (PresetFile::write (loop, preset, 0x31));
+    EXPECT_EQ (folder.getChildFile ("presets").getNumberOfChildFiles (juce::File::findFiles), 2)
+        << "a temporary file was left";
+}
+
+TEST_F (PresetFileTest, SaveKeepsPermissionsOwnerAndHardLinks)
+{
+    ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
+    const auto old = HexFile::read ("file_146.hex");
+    const auto modeOf = [] (const juce::File& f)
+    {
+        struct stat s
+        {
+        };
+        stat (f.getFullPathName().toRawUTF8(), &s);
+        return s;
+    };
+
+    for (const mode_t mode : { 0600u, 0660u, 0640u, 04755u })
+    {
+        const auto file = fileWith ("mode.karvelo", old);
+        ASSERT_EQ (chmod (file.getFullPathName().toRawUTF8(), mode), 0);
+        ASSERT_TRUE (PresetFile::write (file, preset, 0x31)) << std::oct << mode;
+        EXPECT_EQ (modeOf (file).st_mode & 07777, mode) << std::oct << mode;
+        EXPECT_EQ (contentsOf (file), factory);
+    }
+
+    // A file nobody may write is not replaced, whoever saves it.
+    const auto readOnly = fileWith ("read-only.karvelo", old);
+    ASSERT_EQ (chmod (readOnly.getFullPathName().toRawUTF8(), 0444), 0);
+    EXPECT_FALSE (PresetFile::write (readOnly, preset, 0x31));
+    EXPECT_EQ (contentsOf (readOnly), old);
+    EXPECT_EQ (modeOf (readOnly).st_mode & 07777, 0444u);
+
+    // Another name of the same file sees the new content.
+    const auto original = fileWith ("hard.karvelo", old), other = folder.getChildFile ("other.karvelo");
+    ASSERT_EQ (link (original.getFullPathName().toRawUTF8(), other.getFullPathName().toRawUTF8()), 0);
+    ASSERT_TRUE (PresetFile::write (other, preset, 0x31));
+    EXPECT_EQ (contentsOf (original), factory);
+    EXPECT_EQ (modeOf (original).st_ino, modeOf (other).st_ino);
+
+    // Root saving a user's file leaves it the user's.
+    if (geteuid() == 0)
+    {
+        const auto users = fileWith ("users.karvelo", old);
+        ASSERT_EQ (chown (users.getFullPathName().toRawUTF8(), 65534, 65534), 0);
+        ASSERT_TRUE (PresetFile::write (users, preset, 0x31));
+        EXPECT_EQ (modeOf (users).st_uid, 65534u);
+        EXPECT_EQ (modeOf (users).st_gid, 65534u);
+    }
+}
+
+// Runs the function in a child process as the unprivileged user "nobody" and returns what it
+// returned there. Without root the child just runs as the current user.
+static bool asUnprivilegedUser (const std::function<bool()>& function)
+{
+    const auto child = fork();
+
+    if (child == 0)
+    {
+        if (geteuid() == 0 && (setgid (65534) != 0 || setuid (65534) != 0))
+            _exit (2);
+
+        _exit (function() ? 0 : 1);
+    }
+
+    int status = 0;
+    return child > 0 && waitpid (child, &status, 0) == child && WIFEXITED (status)
+           && WEXITSTATUS (status) == 0;
+}
+
+TEST_F (PresetFileTest, UnprivilegedUserSavesAWritableFileInAFolderItCannotWrite)
+{
+    ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
+    const auto old = HexFile::read ("file_146.hex");
+    const auto locked = folder.getChildFile ("locked");
+    ASSERT_TRUE (locked.createDirectory());
+    const auto writable = fileWith ("locked/writable.karvelo", old),
+               mine = fileWith ("locked/read-only.karvelo", old);
+
+    for (auto& file : { writable, mine })
+        ASSERT_TRUE (geteuid() != 0 || chown (file.getFullPathName().toRawUTF8(), 65534, 65534) == 0);
+
+    ASSERT_EQ (chmod (mine.getFullPathName().toRawUTF8(), 0444), 0);
+    ASSERT_EQ (chmod (locked.getFullPathName().toRawUTF8(), geteuid() == 0 ? 0755 : 0555), 0);
+    const juce::ScopeGuard unlock{ [&] { chmod (locked.getFullPathName().toRawUTF8(), 0755); } };
+
+    EXPECT_TRUE (asUnprivilegedUser ([&] { return PresetFile::write (writable, preset, 0x31); }));
+    EXPECT_EQ (contentsOf (writable), factory);
+    EXPECT_FALSE (asUnprivilegedUser ([&] { return PresetFile::write (mine, preset, 0x31); }));
+    EXPECT_EQ (contentsOf (mine), old);
+    EXPECT_EQ (locked.getNumberOfChildFiles (juce::File::findFiles), 2);
 }
