@@ -75,8 +75,12 @@ bool KARVELOEditorPreset::setData (const ByteArray& bytes)
     if (! isValidData (bytes))
         return false;
 
+    dataListeners.callNewestFirst ([this] (Listener& l) { l.presetDataAboutToChange (*this); });
+
     forEachSlice ([&bytes] (MEditorControl& control, int offset, int size)
                   { control.setData (ByteArray (bytes.begin() + offset, size)); });
+
+    dataListeners.callNewestFirst ([this] (Listener& l) { l.presetDataChanged (*this); });
 
     return true;
 }

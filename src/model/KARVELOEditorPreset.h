@@ -2,6 +2,7 @@
 
 #include "KARVELOKnob.h"
 #include "KARVELOSwitch.h"
+#include "ListenerArray.h"
 #include "OrvikEditorPreset.h"
 
 /** The Karvelo's preset: 24 knobs, 9 faders and 24 buttons, held as one 138-byte data block.
@@ -33,6 +34,23 @@ public:
 
     KARVELOEditorPreset();
 
+    /** Hears whole blocks being stored: a reply from the controller, a file, an undo. Edits of
+        single parameters through the views are not blocks; they reach the parameters' values. */
+    class Listener
+    {
+    public:
+        virtual ~Listener() = default;
+
+        /** Called just before setData stores a valid block, while the preset still holds the old one. */
+        virtual void presetDataAboutToChange (KARVELOEditorPreset&) {}
+
+        /** Called once setData has stored a block. */
+        virtual void presetDataChanged (KARVELOEditorPreset&) = 0;
+    };
+
+    void addListener (Listener* listener) { dataListeners.add (listener); }
+    void removeListener (Listener* listener) { dataListeners.remove (listener); }
+
     /** The knob, fader or switch at index, or an empty reference when the index is out of range. */
     KARVELOKnob::Ptr getKnob (int index) const;
     KARVELOKnob::Ptr getFader (int index) const;
@@ -51,6 +69,7 @@ private:
     juce::ReferenceCountedArray<KARVELOKnob> knobs;
     juce::ReferenceCountedArray<KARVELOKnob> faders;
     juce::ReferenceCountedArray<KARVELOSwitch> switches;
+    ListenerArray<Listener> dataListeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (KARVELOEditorPreset)
 };

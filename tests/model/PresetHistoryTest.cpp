@@ -1,0 +1,112 @@
+#include "model/PresetHistory.h"
+#include "HexFile.h"
+#include "MessageLoop.h"
+#include "model/KARVELOControlMap.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+struct PresetHistoryTest : ::testing::Test
+{
+    // A store into one parameter, as a box's accepted entry makes it.
+    void enter (MEditorControl& control, const juce::String& parameter, int number)
+    {
+        control.getParameterValue (parameter) = number;
+        MessageLoop::drain();
+    }
+
+    juce::String names() const { return history.getUndoName() + " / " + history.getRedoName(); }
+
+    const ByteArray factory = []
+    {
+        auto f = HexFile::read ("factory_preset.hex");
+        return ByteArray (f.begin() + 7, 138);
+    }();
+    KARVELOEditorPreset::Ptr preset = [this]
+    {
+        KARVELOEditorPreset::Ptr p = new KARVELOEditorPreset();
+        p->setData (factory);
+        return p;
+    }();
+    PresetHistory history{ preset };
+};
+} // namespace
+
+TEST_F (PresetHistoryTest, EachEntryIsOneNamedStepAndUndoFindsTheSavedState)
+{
+    int changes = 0;
+    history.onChange = [&] { ++changes; };
+    EXPECT_FALSE (history.canUndo() || history.hasUnsavedEdits());
+
+    enter (*preset->getKnob (7), ParameterNames::cc, 74);
+    enter (*preset->getSwitch (16), ParameterNames::type, 1); // strip 1's solo button
+    enter (*preset->getSwitch (16), ParameterNames::cc, 9);
+    enter (*preset->getFader (8), ParameterNames::midiChannel, 3);
+    EXPECT_EQ (changes, 4);
+    EXPECT_EQ (names(), "Channel of master fader / ");
+    EXPECT_TRUE (history.hasUnsavedEdits());
+
+    ASSERT_TRUE (history.undo());
+    EXPECT_EQ (names(), "CC of strip 1 solo button / Channel of master fader");
+    ASSERT_TRUE (history.undo() && history.undo());
+    EXPECT_EQ (names(), "CC of strip 3 knob 2 / Type of strip 1 solo button");
+    ASSERT_TRUE (history.undo());
+    EXPECT_EQ (preset->getData(), factory);
+    EXPECT_FALSE (history.canUndo() || history.hasUnsavedEdits()) << "back at the saved state";
+
+    // The undone stores reach the values' listeners later; they are no new steps.
+    MessageLoop::drain();
+    EXPECT_EQ (history.getRedoName(), "CC of strip 3 knob 2");
+    ASSERT_TRUE (history.redo());
+    EXPECT_EQ (static_cast<int> (preset->getKnob (7)->getParameterValue (ParameterNames::cc).getValue()), 74);
+
+    // Saving moves the saved state; undoing past it is an unsaved edit again.
+    history.markSaved();
+    EXPECT_FALSE (history.hasUnsavedEdits());
+    history.undo();
+    EXPECT_TRUE (history.hasUnsavedEdits());
+
+    // A new entry after an undo drops what could have been redone.
+    enter (*preset->getKnob (0), ParameterNames::cc, 1);
+    EXPECT_FALSE (history.canRedo());
+    EXPECT_EQ (names(), "CC of strip 1 knob 1 / ");
+}
+
+TEST_F (PresetHistoryTest, BlocksAndBatchesAreOneStepEach)
+{
+    auto reply = factory;
+
+    for (int i = 0; i < 48; i += 2)
+        reply.set (i, 5);
+
+    // An entry not yet heard of when the reply arrives stays a step of its own, before the load.
+    preset->getKnob (7)->getParameterValue (ParameterNames::cc) = 74;
+    ASSERT_TRUE (preset->setData (reply));
+    EXPECT_EQ (names(), "Load From Hardware / ");
+    ASSERT_TRUE (history.undo());
+    EXPECT_EQ (static_cast<int> (preset->getKnob (7)->getParameterValue (ParameterNames::cc).getValue()), 74);
+    EXPECT_EQ (history.getUndoName(), "CC of strip 3 knob 2");
+
+    // The same block again changes nothing and is no step; an invalid one is refused.
+    const auto before = preset->getData();
+    EXPECT_TRUE (history.perform ("Set Every Channel", before));
+    EXPECT_FALSE (history.perform ("Set Every Channel", ByteArray (before.begin(), 137)));
+    EXPECT_EQ (history.getUndoName(), "CC of strip 3 knob 2");
+
+    auto everyChannel = before;
+
+    for (auto& control : KARVELOControlMap::getControls())
+        everyChannel.set (control.channelOffset, 9);
+
+    ASSERT_TRUE (history.perform ("Set Every Channel", everyChannel));
+    MessageLoop::drain();
+    EXPECT_EQ (names(), "Set Every Channel / ");
+    EXPECT_EQ (preset->getData(), everyChannel);
+    ASSERT_TRUE (history.undo());
+    EXPECT_EQ (preset->getData(), before);
+
+    // A file opened into the window starts a new history.
+    history.reset();
+    EXPECT_FALSE (history.canUndo() || history.canRedo() || history.hasUnsavedEdits());
+}
