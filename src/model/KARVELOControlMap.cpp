@@ -146,4 +146,15 @@ Message messageOf (const Control& control, const ByteArray& block)
     const bool isNote = control.typeOffset >= 0 && block[control.typeOffset] == KARVELOSwitch::typeNote;
     return { block[control.channelOffset], isNote, block[control.numberOffset] };
 }
+juce::Array<int> findControlsSending (const ByteArray& block, const Message& message)
+{
+    juce::Array<int> found;
+    const auto& controls = getControls();
+
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (messageOf (controls[i], block) == message)
+            found.add (static_cast<int> (i));
+
+    return found;
+}
 } // namespace KARVELOControlMap

@@ -78,4 +78,7 @@ struct Message
 
 /** The message the control sends with this block (a 138-byte preset data block). */
 Message messageOf (const Control& control, const ByteArray& block);
+
+/** The controls (indices in reading order) that send this message with this block. */
+juce::Array<int> findControlsSending (const ByteArray& block, const Message& message);
 } // namespace KARVELOControlMap

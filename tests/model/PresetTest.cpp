@@ -159,6 +159,9 @@ TEST (ControlMap, ConflictsAreControlsSendingTheSameMessage)
     EXPECT_EQ (conflicts.getOthers (10), juce::Array<int> ({ 17 }));
     EXPECT_FALSE (conflicts.hasConflict (24) || conflicts.hasConflict (21) || conflicts.hasConflict (1));
     EXPECT_EQ (conflicts.getNumConflictingControls(), 5);
+    EXPECT_EQ (findControlsSending (block, { 0, false, 70 }), juce::Array<int> ({ 0, 3, 56 }));
+    EXPECT_EQ (findControlsSending (block, { 0, true, 70 }), juce::Array<int> ({ 10, 17 }));
+    EXPECT_EQ (findControlsSending (block, { 5, true, 71 }), juce::Array<int>());
 
     set (3, 0, 0, 3); // the button back to a note of its own
     EXPECT_EQ (PresetConflicts (block).getOthers (0), juce::Array<int> ({ 56 }));
