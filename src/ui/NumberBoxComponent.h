@@ -5,16 +5,18 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <limits>
+#include <memory>
 
 /** A borderless field that shows one number and lets the user type another in its place.
 
     A single click (or Tab) opens an in-place editor that accepts only digits and signs, with the
-    whole number selected so that typing replaces it. Return or a click elsewhere commits, Escape
-    keeps the old number. Numbers outside the closed range are never taken: neither clamped nor
-    wrapped, they are dropped and the box shows its current number again. The label's text value
-    always ends up as the decimal text of the box's number, so a value shared with a model holds
-    only numbers the box accepted; a new number arriving through that shared value is validated the
-    same way before the box shows it.
+    whole number selected so that typing replaces it; any other character is dropped and leaves the
+    text and its selection as they were. Return or a click elsewhere commits, Escape keeps the old
+    number. Numbers outside the closed range are never taken: neither clamped nor wrapped, they are
+    dropped and the box shows its current number again. The label's text value always ends up as
+    the decimal text of the box's number, so a value shared with a model holds only numbers the box
+    accepted; a new number arriving through that shared value is validated the same way before the
+    box shows it.
 
     Text is read like C's atoi: leading blanks skipped, one sign, then digits up to the first
     non-digit; "+12" is 12, "12-3" is 12, no digits at all is 0. Unlike atoi, a number too large for
@@ -134,6 +136,16 @@ protected:
                     juce::Justification::left, false);
     }
 
+    /** The label's editor, with the same font and colours, as an EntryEditor. */
+    juce::TextEditor* createEditorComponent() override
+    {
+        const std::unique_ptr<juce::TextEditor> plain (juce::Label::createEditorComponent());
+        auto* entry = new EntryEditor (getName());
+        entry->applyFontToAllText (plain->getFont());
+        plain->copyAllExplicitColoursTo (*entry);
+        return entry;
+    }
+
     void editorShown (juce::TextEditor* shownEditor) override
     {
         auto* textEditor = shownEditor;
@@ -202,6 +214,24 @@ protected:
     }
 
 private:
+    /** The framework's editor deletes the selection before its input filter drops what it refuses,
+        so a letter typed over the selected number would erase it. Here a keystroke or a paste of
+        which the filter keeps nothing changes nothing, selection included. */
+    class EntryEditor : public juce::TextEditor
+    {
+    public:
+        using juce::TextEditor::TextEditor;
+
+        void insertTextAtCaret (const juce::String& text) override
+        {
+            if (auto* filter = getInputFilter();
+                filter != nullptr && text.isNotEmpty() && filter->filterNewText (*this, text).isEmpty())
+                return;
+
+            juce::TextEditor::insertTextAtCaret (text);
+        }
+    };
+
     ListenerArray<Listener> listeners;
     const Type minimum, maximum;
     Type value;
