@@ -37,7 +37,7 @@ ControlNumberBoxes::ControlNumberBoxes (juce::Component& view, const MEditorCont
     control.bindParameter (ParameterNames::midiChannel, channelValue);
 
     if (! channelBox.isInRange (MidiChannel::toShown (static_cast<int> (channelValue.getValue()))))
-        channelValue = MidiChannel::toStored (MidiChannel::firstShown);
+        channelValue = juce::String (MidiChannel::toStored (MidiChannel::firstShown));
 }
 
 ControlNumberBoxes::~ControlNumberBoxes()
@@ -54,11 +54,24 @@ void ControlNumberBoxes::setTops (int numberY, int channelY)
 void ControlNumberBoxes::numberBoxValueChanged (NumberBoxComponent<int>* box)
 {
     if (box == &channelBox)
-        channelValue = MidiChannel::toStored (box->getValue());
+        channelValue = juce::String (MidiChannel::toStored (box->getValue()));
 }
 
 void ControlNumberBoxes::valueChanged (juce::Value&)
 {
-    channelBox.setValue (MidiChannel::toShown (static_cast<int> (channelValue.getValue())),
-                         juce::dontSendNotification);
+    const auto held = channelValue.getValue();
+    const auto shown = MidiChannel::toShown (static_cast<int> (held));
+
+    // Text is this view's own store coming back (see below), which must not end an entry the user
+    // has begun since; anything else is a channel from outside, which replaces the entry.
+    if (held.isString() && channelBox.isBeingEdited() && shown == channelBox.getValue())
+        return;
+
+    channelBox.setValue (shown, juce::dontSendNotification);
+
+    // The model keeps the channel as text, as it keeps the "CC" box's text: a preset's store, an
+    // integer, then always differs from what is held and reaches this view even when it brings
+    // the same channel, so that it replaces an entry being typed.
+    if (! held.isString())
+        channelValue = juce::String (static_cast<int> (held));
 }

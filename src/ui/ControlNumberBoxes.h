@@ -7,10 +7,11 @@
     white 12-pixel text: the controller or note number ("CC:") and the MIDI channel ("CH:").
 
     The number box's text value is the control's "CC" value itself. The channel box follows the
-    control's "MIDI CHANNEL" through channelValue, shown from 1 to 16 and stored from 0 to 15. An
-    edit is a store into the model; a store into the model shows here. A stored channel the box
-    cannot show (the model allows 0 to 127) is replaced by channel 1 when the boxes are built, so
-    that what the window shows is what it saves and sends.
+    control's "MIDI CHANNEL" through channelValue, shown from 1 to 16 and stored from 0 to 15, as
+    text like "CC". An edit is a store into the model; a store into the model shows here, and
+    replaces an entry being typed. A stored channel the box cannot show (the model allows 0 to 127)
+    is replaced by channel 1 when the boxes are built, so that what the window shows is what it
+    saves and sends.
 */
 class ControlNumberBoxes
     : private NumberBoxComponent<int>::Listener

@@ -12,11 +12,12 @@
     A single click (or Tab) opens an in-place editor that accepts only digits and signs, with the
     whole number selected so that typing replaces it; any other character is dropped and leaves the
     text and its selection as they were. Return or a click elsewhere commits, Escape keeps the old
-    number. Numbers outside the closed range are never taken: neither clamped nor wrapped, they are
-    dropped and the box shows its current number again. The label's text value always ends up as
-    the decimal text of the box's number, so a value shared with a model holds only numbers the box
-    accepted; a new number arriving through that shared value is validated the same way before the
-    box shows it.
+    number, and a number arriving from outside (setValue, the shared text value) while the user
+    types replaces the entry, which is dropped. Numbers outside the closed range are never taken:
+    neither clamped nor wrapped, they are dropped and the box shows its current number again. The
+    label's text value always ends up as the decimal text of the box's number, so a value shared
+    with a model holds only numbers the box accepted; a new number arriving through that shared
+    value is validated the same way before the box shows it.
 
     Text is read like C's atoi: leading blanks skipped, one sign, then digits up to the first
     non-digit; "+12" is 12, "12-3" is 12, no digits at all is 0. Unlike atoi, a number too large for
@@ -49,7 +50,8 @@ public:
     }
 
     /** Takes the number when it lies in the range and shows it; otherwise shows the current number
-        again. Listeners hear an accepted number at once unless notification is dontSendNotification. */
+        again. Listeners hear an accepted number at once unless notification is dontSendNotification.
+        Either way an entry being typed is dropped. */
     void setValue (Type newValue, juce::NotificationType notification)
     {
         if (! isInRange (newValue))
@@ -166,6 +168,8 @@ protected:
         juce::Label::editorShown (shownEditor);
     }
 
+    /** Only a commit takes the entry. The label also closes its editor when its text is set while
+        the user types, that is when a number arrives from outside: that number then wins. */
     void editorAboutToBeHidden (juce::TextEditor* closingEditor) override
     {
         editing = false;
@@ -174,10 +178,10 @@ protected:
         {
             setText (juce::String (value), juce::dontSendNotification);
         }
-        else
+        else if (committing)
         {
-            // Listeners hear an entry that changes the number; a rejected entry, Escape or the same
-            // number typed again leaves them alone.
+            // Listeners hear an entry that changes the number; a rejected entry or the same number
+            // typed again leaves them alone.
             const auto entered = parseNumber (closingEditor->getText());
             setValue (entered, entered != value ? juce::sendNotificationSync : juce::dontSendNotification);
         }
@@ -191,6 +195,7 @@ protected:
     {
         const auto entered = parseNumber (committed.getText());
         committed.setText (juce::String (isInRange (entered) ? entered : value), false);
+        const juce::ScopedValueSetter<bool> taking (committing, true);
         juce::Label::textEditorReturnKeyPressed (committed);
     }
 
@@ -200,14 +205,21 @@ protected:
         // setText, which may be older than a number the listeners have stored since: passing it on
         // would overwrite that with the stale number. Only a different number is news.
         const auto& held = changed.getValue();
+
+        // Nor may such an echo end an entry the user has begun since.
+        if (isBeingEdited() && held.isString() && held.toString() == juce::String (value))
+            return;
+
         const auto number =
             held.isString() ? parseNumber (held.toString()) : static_cast<Type> (static_cast<int> (held));
         setValue (number, number != value ? juce::sendNotificationAsync : juce::dontSendNotification);
 
-        // Whatever arrived ("007", " 5", "12abc"), the text value ends as the box's number.
+        // Whatever arrived ("007", " 5", "12abc", the integer 12), the text value ends as the box's
+        // number, in text: a model's store of an integer then always differs from what is held and
+        // reaches the box, even when it brings the same number, so that it replaces an entry.
         const juce::String shown (value);
 
-        if (changed.toString() != shown)
+        if (! changed.getValue().isString() || changed.toString() != shown)
             changed = shown;
 
         juce::Label::valueChanged (changed);
@@ -235,7 +247,7 @@ private:
     ListenerArray<Listener> listeners;
     const Type minimum, maximum;
     Type value;
-    bool editing = false;
+    bool editing = false, committing = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (NumberBoxComponent)
 };

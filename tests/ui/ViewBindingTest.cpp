@@ -121,6 +121,40 @@ TEST_F (ViewBindingTest, ARowsChannelBoxTakesClicksOverTheButtonOfTheRowBelow)
     EXPECT_EQ (panel.getSwitchView (8).getControl()->getData(), below);
 }
 
+TEST_F (ViewBindingTest, APresetArrivingWhileANumberIsTypedReplacesTheEntry)
+{
+    // Every kind of box, typed into while a preset is stored into the model, as a reply from the
+    // controller or an opened file is: one that changes the box's number, or (-1) one that brings
+    // the number the box already holds.
+    const std::tuple<NumberBoxComponent<int>*, const char*, int, int, int> entries[] = {
+        { &panel.getKnobView (5).getCcBox(), "99", 11, 40, 0 },
+        { &panel.getFaderView (8).getChannelBox(), "3", 64, 7, 1 },    // shown from 1
+        { &panel.getSwitchView (8).getCcBox(), "77", 114 + 2, 90, 0 }, // preset switch 16
+        { &panel.getKnobView (0).getCcBox(), "99", 1, -1, 0 },
+        { &panel.getSwitchView (23).getChannelBox(), "10", 111, -1, 1 }, // preset switch 15
+    };
+
+    for (auto [box, typed, offset, arriving, shownFrom] : entries)
+    {
+        GuiTestSupport::click (*box, { 10, 6 });
+        ASSERT_TRUE (box->isBeingEdited());
+        GuiTestSupport::type (*box->getCurrentTextEditor(), typed);
+        auto block = preset->getData();
+
+        if (arriving >= 0)
+            block.set (offset, static_cast<juce::uint8> (arriving));
+
+        ASSERT_TRUE (preset->setData (block));
+        MessageLoop::drain();
+
+        NumberBoxComponent<int>::commitEditsWithin (panel); // what Save and Send do first
+        MessageLoop::drain();
+        EXPECT_FALSE (box->isBeingEdited()) << "typing " << typed;
+        EXPECT_EQ (box->getValue(), block[offset] + shownFrom) << "typing " << typed;
+        EXPECT_EQ (preset->getData(), block) << "typing " << typed;
+    }
+}
+
 TEST (KnobView, KeepsAChannelStoredRightAfterItWasBuiltAndReplacesOneItCannotShow)
 {
     KARVELOKnob::Ptr knob (new KARVELOKnob());
