@@ -17,7 +17,9 @@
     neither clamped nor wrapped, they are dropped and the box shows its current number again. The
     label's text value always ends up as the decimal text of the box's number, so a value shared
     with a model holds only numbers the box accepted; a new number arriving through that shared
-    value is validated the same way before the box shows it.
+    value is validated the same way before the box shows it. Only showValue puts a number outside
+    the range on show, one held elsewhere that the box must not change by itself: it is drawn in
+    outOfRangeTextColourId until the user enters a number in range.
 
     Text is read like C's atoi: leading blanks skipped, one sign, then digits up to the first
     non-digit; "+12" is 12, "12-3" is 12, no digits at all is 0. Unlike atoi, a number too large for
@@ -38,6 +40,11 @@ public:
         virtual void numberBoxValueChanged (NumberBoxComponent* box) = 0;
     };
 
+    enum ColourIds
+    {
+        outOfRangeTextColourId = 0x1b70a01 ///< The number, when it lies outside the range.
+    };
+
     NumberBoxComponent (const juce::String& name, Type minimumValue, Type maximumValue, Type initialValue)
         : juce::Label ({}, {})
         , minimum (minimumValue)
@@ -46,6 +53,7 @@ public:
     {
         setName (name);
         setEditable (true, false, false);
+        setColour (outOfRangeTextColourId, juce::Colour (0xffffb020));
         setText (juce::String (initialValue), juce::dontSendNotification);
     }
 
@@ -73,6 +81,24 @@ public:
             listeners.callNewestFirst ([this] (Listener& l) { l.numberBoxValueChanged (this); });
     }
 
+    /** Shows a number held outside the box, such as a model's. One in range is taken as setValue
+        takes it, without telling the listeners. One outside the range is shown all the same, as a
+        warning, and stays until a number in range replaces it; the user still cannot enter such a
+        number. Either way an entry being typed is dropped. */
+    void showValue (Type number)
+    {
+        if (isInRange (number))
+        {
+            setValue (number, juce::dontSendNotification);
+            return;
+        }
+
+        value = number;
+        setText (juce::String (number), juce::dontSendNotification);
+        repaint();
+    }
+
+    /** The number shown, which lies outside the range only after showValue was given such a one. */
     Type getValue() const noexcept { return value; }
     Type getMinimum() const noexcept { return minimum; }
     Type getMaximum() const noexcept { return maximum; }
@@ -132,7 +158,8 @@ protected:
             return;
 
         g.fillAll (findColour (juce::Label::backgroundColourId));
-        g.setColour (findColour (juce::Label::textColourId));
+        g.setColour (
+            findColour (isInRange (value) ? int (juce::Label::textColourId) : int (outOfRangeTextColourId)));
         g.setFont (getFont());
         g.drawText (juce::String (value), juce::Rectangle<int> (5, 0, getWidth(), getHeight()),
                     juce::Justification::left, false);
