@@ -35,9 +35,6 @@ ControlNumberBoxes::ControlNumberBoxes (juce::Component& view, const MEditorCont
     channelValue.addListener (this);
     channelBox.addListener (this);
     control.bindParameter (ParameterNames::midiChannel, channelValue);
-
-    if (! channelBox.isInRange (MidiChannel::toShown (static_cast<int> (channelValue.getValue()))))
-        channelValue = MidiChannel::toStored (MidiChannel::firstShown);
 }
 
 ControlNumberBoxes::~ControlNumberBoxes()
@@ -54,11 +51,50 @@ void ControlNumberBoxes::setTops (int numberY, int channelY)
 void ControlNumberBoxes::numberBoxValueChanged (NumberBoxComponent<int>* box)
 {
     if (box == &channelBox)
-        channelValue = MidiChannel::toStored (box->getValue());
+    {
+        channelValue = juce::String (MidiChannel::toStored (box->getValue()));
+        showChannelWarning();
+    }
 }
 
 void ControlNumberBoxes::valueChanged (juce::Value&)
 {
-    channelBox.setValue (MidiChannel::toShown (static_cast<int> (channelValue.getValue())),
-                         juce::dontSendNotification);
+    const auto held = channelValue.getValue();
+    const auto shown = MidiChannel::toShown (static_cast<int> (held));
+
+    // Text is this view's own store coming back (see below), which must not end an entry the user
+    // has begun since; anything else is a channel from outside, which replaces the entry.
+    if (held.isString() && channelBox.isBeingEdited() && shown == channelBox.getValue())
+        return;
+
+    channelBox.showValue (shown);
+    showChannelWarning();
+
+    // The model keeps the channel as text, as it keeps the "CC" box's text: a preset's store, an
+    // integer, then always differs from what is held and reaches this view even when it brings
+    // the same channel, so that it replaces an entry being typed.
+    if (! held.isString())
+        channelValue = juce::String (static_cast<int> (held));
+}
+
+void ControlNumberBoxes::showChannelWarning()
+{
+    const auto shown = channelBox.getValue();
+
+    if (channelBox.isInRange (shown))
+    {
+        channelBox.setTooltip ({});
+        tooltipWindow.reset();
+        return;
+    }
+
+    // Tooltips need a window to show them in; one serves every view, and only while a channel
+    // needs the warning.
+    if (! tooltipWindow.has_value())
+        tooltipWindow.emplace();
+
+    const auto range =
+        juce::String (MidiChannel::firstShown) + " to " + juce::String (MidiChannel::lastShown);
+    channelBox.setTooltip ("MIDI channel " + juce::String (shown) + " is outside " + range
+                           + ": type a channel from " + range + " to replace it");
 }

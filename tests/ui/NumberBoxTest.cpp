@@ -65,6 +65,32 @@ TEST_F (NumberBoxTest, EditingSelectsTheNumberLetsOnlyDigitsAndSignsInAndHidesTh
     EXPECT_EQ (GuiTestSupport::countNearWhitePixels (GuiTestSupport::snapshot (cc), cc.getLocalBounds()), 0);
 }
 
+TEST_F (NumberBoxTest, RefusedCharactersLeaveTheTextAndItsSelectionAsTheyWere)
+{
+    // A click selects the number; a letter, a blank or a paste with nothing allowed in it must not
+    // erase it, or Return would then take the empty entry as 0.
+    GuiTestSupport::click (cc, { 10, 8 });
+    ASSERT_NE (cc.getCurrentTextEditor(), nullptr);
+    auto& editor = *cc.getCurrentTextEditor();
+    GuiTestSupport::type (editor, "a ");
+    editor.insertTextAtCaret ("xyz");
+    EXPECT_EQ (editor.getText(), "64");
+    EXPECT_EQ (editor.getHighlightedRegion(), juce::Range<int> (0, 2));
+    GuiTestSupport::pressKey (editor, juce::KeyPress (juce::KeyPress::returnKey));
+    MessageLoop::runUntil ([this] { return cc.getCurrentTextEditor() == nullptr; });
+    EXPECT_EQ (cc.getValue(), 64);
+
+    // Between digits the caret stays where it was.
+    GuiTestSupport::click (channel, { 10, 8 });
+    ASSERT_NE (channel.getCurrentTextEditor(), nullptr);
+    GuiTestSupport::type (*channel.getCurrentTextEditor(), "1k2");
+    EXPECT_EQ (channel.getCurrentTextEditor()->getText(), "12");
+    GuiTestSupport::pressKey (*channel.getCurrentTextEditor(), juce::KeyPress (juce::KeyPress::returnKey));
+    MessageLoop::runUntil ([this] { return channel.getCurrentTextEditor() == nullptr; });
+    MessageLoop::drain();
+    EXPECT_EQ (heard.values, std::vector<int>{ 12 });
+}
+
 TEST_F (NumberBoxTest, EntriesAreReadAsTheirLeadingIntegerAndTakenOnlyInRange)
 {
     // Each entry, in order, and the number its box holds afterwards.

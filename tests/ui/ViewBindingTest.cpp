@@ -121,7 +121,103 @@ TEST_F (ViewBindingTest, ARowsChannelBoxTakesClicksOverTheButtonOfTheRowBelow)
     EXPECT_EQ (panel.getSwitchView (8).getControl()->getData(), below);
 }
 
-TEST (KnobView, KeepsAChannelStoredRightAfterItWasBuiltAndReplacesOneItCannotShow)
+TEST_F (ViewBindingTest, APresetArrivingWhileANumberIsTypedReplacesTheEntry)
+{
+    // Every kind of box, typed into while a preset is stored into the model, as a reply from the
+    // controller or an opened file is: one that changes the box's number, or (-1) one that brings
+    // the number the box already holds.
+    const std::tuple<NumberBoxComponent<int>*, const char*, int, int, int> entries[] = {
+        { &panel.getKnobView (5).getCcBox(), "99", 11, 40, 0 },
+        { &panel.getFaderView (8).getChannelBox(), "3", 64, 7, 1 },    // shown from 1
+        { &panel.getSwitchView (8).getCcBox(), "77", 114 + 2, 90, 0 }, // preset switch 16
+        { &panel.getKnobView (0).getCcBox(), "99", 1, -1, 0 },
+        { &panel.getSwitchView (23).getChannelBox(), "10", 111, -1, 1 }, // preset switch 15
+    };
+
+    for (auto [box, typed, offset, arriving, shownFrom] : entries)
+    {
+        GuiTestSupport::click (*box, { 10, 6 });
+        ASSERT_TRUE (box->isBeingEdited());
+        GuiTestSupport::type (*box->getCurrentTextEditor(), typed);
+        auto block = preset->getData();
+
+        if (arriving >= 0)
+            block.set (offset, static_cast<juce::uint8> (arriving));
+
+        ASSERT_TRUE (preset->setData (block));
+        MessageLoop::drain();
+
+        NumberBoxComponent<int>::commitEditsWithin (panel); // what Save and Send do first
+        MessageLoop::drain();
+        EXPECT_FALSE (box->isBeingEdited()) << "typing " << typed;
+        EXPECT_EQ (box->getValue(), block[offset] + shownFrom) << "typing " << typed;
+        EXPECT_EQ (preset->getData(), block) << "typing " << typed;
+    }
+}
+
+TEST_F (ViewBindingTest, AChannelTheBoxCannotTakeIsKeptAndShownAsAWarningUntilReplaced)
+{
+    auto block = preset->getData();
+    block.set (0, 16);    // knob 0: channel 17
+    block.set (111, 127); // preset switch 15, switch view 23: channel 128
+    ASSERT_TRUE (preset->setData (block));
+    MessageLoop::drain();
+    MainContentComponent newWindowsPanel (preset);
+    MessageLoop::drain();
+    EXPECT_EQ (preset->getData(), block) << "the bytes were changed without the user";
+
+    const auto amberPixels = [] (juce::Component& box)
+    {
+        const auto image = GuiTestSupport::snapshot (box);
+        int count = 0;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                if (const auto c = image.getPixelAt (x, y);
+                    c.getRed() >= 200 && c.getBlue() <= 100 && c.getGreen() >= 100 && c.getGreen() <= 220)
+                    ++count;
+
+        return count;
+    };
+
+    for (auto* shown : { &panel, &newWindowsPanel })
+    {
+        for (auto [box, number] : { std::pair (&shown->getKnobView (0).getChannelBox(), 17),
+                                    std::pair (&shown->getSwitchView (23).getChannelBox(), 128) })
+        {
+            EXPECT_EQ (box->getValue(), number);
+            EXPECT_EQ (box->getTooltip(),
+                       "MIDI channel " + juce::String (number)
+                           + " is outside 1 to 16: type a channel from 1 to 16 to replace it");
+            EXPECT_GT (amberPixels (*box), 4);
+            EXPECT_EQ (
+                GuiTestSupport::countNearWhitePixels (GuiTestSupport::snapshot (*box), box->getLocalBounds()),
+                0);
+        }
+    }
+
+    // Opened and taken unchanged (as Save takes it), or given a channel out of range: kept.
+    auto& box = panel.getKnobView (0).getChannelBox();
+    GuiTestSupport::click (box, { 10, 6 });
+    ASSERT_TRUE (box.isBeingEdited());
+    NumberBoxComponent<int>::commitEditsWithin (panel);
+    MessageLoop::drain();
+    GuiTestSupport::enter (box, "17");
+    EXPECT_EQ (preset->getData(), block);
+    EXPECT_EQ (box.getValue(), 17);
+
+    // A channel from 1 to 16 replaces it.
+    GuiTestSupport::enter (box, "5");
+    block.set (0, 4);
+    EXPECT_EQ (preset->getData(), block);
+    EXPECT_EQ (newWindowsPanel.getKnobView (0).getChannelBox().getValue(), 5);
+    EXPECT_EQ (box.getTooltip(), "");
+    EXPECT_EQ (amberPixels (box), 0);
+    EXPECT_GT (GuiTestSupport::countNearWhitePixels (GuiTestSupport::snapshot (box), box.getLocalBounds()),
+               4);
+}
+
+TEST (KnobView, KeepsAChannelStoredRightAfterItWasBuilt)
 {
     KARVELOKnob::Ptr knob (new KARVELOKnob());
     KARVELOKnobView view (knob);
@@ -133,14 +229,4 @@ TEST (KnobView, KeepsAChannelStoredRightAfterItWasBuiltAndReplacesOneItCannotSho
     MessageLoop::drain();
     EXPECT_EQ (knob->getData(), (ByteArray{ 11, 6 }));
     EXPECT_EQ (view.getChannelBox().getValue(), 12);
-
-    // A channel arriving later that the view cannot show: the box keeps its number, the model its.
-    ASSERT_TRUE (knob->setData ({ 20, 5 }));
-    MessageLoop::drain();
-    EXPECT_EQ (view.getChannelBox().getValue(), 12);
-    EXPECT_EQ (knob->getData()[0], 20);
-
-    // Present when a view is built: replaced by channel 1.
-    KARVELOKnobView another (knob);
-    EXPECT_EQ (knob->getData()[0], 0);
 }
