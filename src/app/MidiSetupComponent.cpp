@@ -60,6 +60,17 @@ MidiSetupComponent::MidiSetupComponent (ReferenceCountedImageButton::Ptr ok,
 
     inputLabel->setSize (listWidth, labelHeight);
     outputLabel->setSize (listWidth, labelHeight);
+
+    // Drawn over the list, and letting clicks through to it.
+    for (auto* message : { &inputEmptyMessage, &outputEmptyMessage })
+    {
+        message->setJustificationType (juce::Justification::centred);
+        message->setFont (juce::Font (13.0f));
+        message->setColour (juce::Label::textColourId, juce::Colours::white);
+        message->setInterceptsMouseClicks (false, false);
+        message->setSize (listWidth - 16, listHeight - 8);
+        addChildComponent (message);
+    }
 }
 
 MidiSetupComponent::~MidiSetupComponent()
@@ -75,6 +86,8 @@ void MidiSetupComponent::resized()
     inputLabel->setTopLeftPosition (inputX, labelY);
     outputList->setTopLeftPosition (outputX, listY);
     outputLabel->setTopLeftPosition (outputList->getX(), labelY);
+    inputEmptyMessage.setCentrePosition (inputList->getBounds().getCentre());
+    outputEmptyMessage.setCentrePosition (outputList->getBounds().getCentre());
     cancelButton->setTopLeftPosition (inputList->getX(), buttonY);
     applyButton->setTopLeftPosition (applyX, cancelButton->getY());
     okButton->setTopLeftPosition (okX, buttonY);
@@ -94,16 +107,18 @@ void MidiSetupComponent::paint (juce::Graphics& g)
 
 void MidiSetupComponent::refreshDeviceLists (MidiManager& midiManager)
 {
+    devices = &midiManager;
+    startTimer (listRefreshMilliseconds);
+
+    inputList->deselectAllRows();
+    outputList->deselectAllRows();
     inputModel->selectedDeviceName = {};
-    inputModel->deviceNames.clear();
     outputModel->selectedDeviceName = {};
-    outputModel->deviceNames.clear();
 
-    inputModel->deviceNames = midiManager.getAvailableMidiInputNames();
-    outputModel->deviceNames = midiManager.getAvailableMidiOutputNames();
-
-    outputList->updateContent();
-    inputList->updateContent();
+    showDevices (*inputList, *inputModel, inputEmptyMessage, midiManager.getAvailableMidiInputNames(),
+                 noInputsText);
+    showDevices (*outputList, *outputModel, outputEmptyMessage, midiManager.getAvailableMidiOutputNames(),
+                 noOutputsText);
 
     const auto openInputs = midiManager.getOpenMidiInputNames();
     const auto openOutputs = midiManager.getOpenMidiOutputNames();
@@ -113,6 +128,50 @@ void MidiSetupComponent::refreshDeviceLists (MidiManager& midiManager)
 
     if (! openOutputs.isEmpty())
         selectOutputDevice (openOutputs[0]);
+}
+
+void MidiSetupComponent::showDevices (juce::ListBox& list, MidiDeviceListBoxModel& model,
+                                      juce::Label& emptyMessage, const juce::StringArray& names,
+                                      const juce::String& whenEmpty)
+{
+    emptyMessage.setText (whenEmpty + "\n\n" + emptyListHint, juce::dontSendNotification);
+    emptyMessage.setVisible (names.isEmpty());
+
+    if (names == model.deviceNames)
+        return;
+
+    // Rows move when a device comes or goes: the choice is kept by name, not by row.
+    const auto chosen = model.selectedDeviceName;
+    model.deviceNames = names;
+    list.deselectAllRows();
+    list.updateContent();
+    model.selectedDeviceName = {};
+
+    if (chosen.isNotEmpty())
+        selectRowsNamed (list, model, chosen);
+
+    list.repaint();
+}
+
+void MidiSetupComponent::timerCallback()
+{
+    if (devices == nullptr || ! isShowing())
+        return;
+
+    showDevices (*inputList, *inputModel, inputEmptyMessage, devices->getAvailableMidiInputNames(),
+                 noInputsText);
+    showDevices (*outputList, *outputModel, outputEmptyMessage, devices->getAvailableMidiOutputNames(),
+                 noOutputsText);
+}
+
+juce::String MidiSetupComponent::getInputListMessage() const
+{
+    return inputEmptyMessage.isVisible() ? inputEmptyMessage.getText() : juce::String();
+}
+
+juce::String MidiSetupComponent::getOutputListMessage() const
+{
+    return outputEmptyMessage.isVisible() ? outputEmptyMessage.getText() : juce::String();
 }
 
 void MidiSetupComponent::selectRowsNamed (juce::ListBox& list, const MidiDeviceListBoxModel& model,
