@@ -1,0 +1,86 @@
+#include "HexFile.h"
+#include "MessageLoop.h"
+#include "SimulatedKarvelo.h"
+#include "app/MidiMonitorComponent.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+struct MidiMonitor : ::testing::Test
+{
+    MidiMonitor()
+    {
+        manager->openMidiInput ("Karvelo");
+        manager->openMidiOutput ("Karvelo");
+    }
+
+    // The text of each line after its time, once there are `count` lines.
+    juce::StringArray shown (int count)
+    {
+        MessageLoop::runUntil ([&] { return monitor.getLines().size() >= count; });
+        juce::StringArray texts;
+
+        for (auto& line : monitor.getLines())
+            texts.add (line.fromFirstOccurrenceOf (" ", false, false).trim());
+
+        return texts;
+    }
+
+    std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
+    SimulatedKarvelo controller{ system };
+    MidiManager::Ptr manager{ new MidiManager (system->createLayer(), 5) };
+    MidiTraffic::Ptr traffic{ new MidiTraffic (manager) };
+    ByteArray block = ByteArray (HexFile::read ("factory_preset.hex").begin() + 7, 138);
+    MidiMonitorComponent monitor{ traffic, [this] { return std::optional<ByteArray> (block); } };
+};
+} // namespace
+
+TEST_F (MidiMonitor, ListsBothDirectionsWithTheMatchingControl)
+{
+    const auto acknowledgement = HexFile::read ("acknowledgement.hex");
+    traffic->addOutgoing (
+        juce::MidiMessage::createSysExMessage (HexFile::read ("send_preset_factory.hex").begin() + 1, 144));
+    controller.sendFromController (juce::MidiMessage::controllerEvent (1, 19, 64));      // strip 1's fader
+    controller.sendFromController (juce::MidiMessage::noteOn (1, 2, (juce::uint8) 100)); // strip 1's solo
+    controller.sendFromController (juce::MidiMessage::controllerEvent (2, 19, 64));
+    controller.sendFromController (juce::MidiMessage (acknowledgement.begin(), acknowledgement.size()));
+
+    EXPECT_EQ (shown (5).joinIntoString ("\n"),
+               "out  SendPreset, 146 bytes, acknowledged\n"
+               "in   CC 19 = 64, channel 1 - strip 1 fader\n"
+               "in   Note On 2 velocity 100, channel 1 - strip 1 solo button\n"
+               "in   CC 19 = 64, channel 2 - no control of this preset\n"
+               "in   Acknowledgement, 10 bytes");
+
+    // Copy takes the selected lines, or all of them.
+    monitor.getList().selectRow (1);
+    monitor.getList().selectRow (3, false, false);
+    monitor.copySelectedLines();
+    EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(),
+               monitor.getLines()[1] + "\n" + monitor.getLines()[3]);
+
+    // Paused, nothing is added; cleared, nothing is left.
+    monitor.setPaused (true);
+    controller.sendFromController (juce::MidiMessage::midiClock());
+    controller.getEditorInput()->waitUntilIdle();
+    MessageLoop::runFor (3 * MidiTraffic::frameMilliseconds);
+    EXPECT_EQ (monitor.getLines().size(), 5);
+    monitor.setPaused (false);
+    monitor.clear();
+    controller.sendFromController (juce::MidiMessage::midiStop());
+    EXPECT_EQ (shown (1).joinIntoString ("\n"), "in   Stop");
+}
+
+TEST_F (MidiMonitor, KeepsABoundedHistoryThroughAFlood)
+{
+    constexpr int sent = 3 * (int) MidiMonitorComponent::maximumLines;
+
+    for (int i = 0; i < sent; ++i)
+        controller.sendFromController (juce::MidiMessage::controllerEvent (1, 100, i % 128));
+
+    controller.sendFromController (juce::MidiMessage::midiStop());
+    ASSERT_TRUE (MessageLoop::runUntil (
+        [&] { return monitor.getLines().joinIntoString ("\n").endsWith ("Stop"); }, 20000));
+    EXPECT_EQ (monitor.getLines().size(), (int) MidiMonitorComponent::maximumLines);
+}
