@@ -187,6 +187,20 @@ juce::Array<int> MidiManager::findDevicesNamed (const juce::String& name, const 
         if (listed[index] == name)
             found.add (index);
 
+    if (! found.isEmpty())
+        return found;
+
+    const auto portPrefix = name + " MIDI ";
+
+    for (int index = 0; index < listed.size(); ++index)
+    {
+        const auto& candidate = listed.getReference (index);
+        const auto number = candidate.substring (portPrefix.length());
+
+        if (candidate.startsWith (portPrefix) && number.isNotEmpty() && number.containsOnly ("0123456789"))
+            return { index };
+    }
+
     return found;
 }
 

@@ -74,7 +74,9 @@ public:
     juce::StringArray getAvailableMidiOutputNames();
 
     /** Which of the listed devices a port of this name means, by index: every device of exactly this
-        name (case-sensitive). An empty name finds nothing. */
+        name (case-sensitive); when there is none, the first device named this name, " MIDI " and a
+        number, which is how Linux's USB MIDI driver names a device's ports ("Karvelo MIDI 1" for the
+        device "Karvelo"). An empty name finds nothing. */
     static juce::Array<int> findDevicesNamed (const juce::String& name, const juce::StringArray& listed);
 
     /** Sends at once on every open output, in opening order. */
