@@ -269,21 +269,16 @@ int StandInSequencer::deliver (int sourceClient, const snd_seq_event_t& event, c
             if (client.receiver)
             {
                 toDevices.emplace_back (client.receiver, std::move (stored));
+                ++reached;
             }
-            else if (client.queue.size() >= inputPoolSize)
-            {
-                ++client.lost;
-                continue;
-            }
-            else
+            else if (client.queue.size() < inputPoolSize)
             {
                 if (client.queue.empty())
                     raise (client.eventFd);
 
                 client.queue.push_back (std::move (stored));
+                ++reached;
             }
-
-            ++reached;
         }
     }
 
@@ -389,12 +384,6 @@ bool StandInSequencer::waitUntilTaken (int timeoutMilliseconds)
                                  return std::all_of (clients.begin(), clients.end(),
                                                      [] (const auto& c) { return c.second.queue.empty(); });
                              });
-}
-
-int StandInSequencer::getNumLostEvents (int id)
-{
-    const std::lock_guard<std::mutex> sl (lock);
-    return clients.at (id).lost;
 }
 
 std::vector<std::string> StandInSequencer::getApplicationClientNames()

@@ -33,7 +33,7 @@ public:
     /** Receives, outside the lock, every event delivered to a device client's ports. */
     using Receiver = std::function<void (const StoredEvent&)>;
 
-    /** How many events an application client's queue holds; later ones are lost, and counted. */
+    /** How many events an application client's queue holds; later ones are dropped. */
     static constexpr size_t inputPoolSize = 1000;
 
     static StandInSequencer& get();
@@ -77,9 +77,6 @@ public:
     /** Waits until every application client has taken every event delivered to it. */
     bool waitUntilTaken (int timeoutMilliseconds = 5000);
 
-    /** Events lost on the application client's full queue. */
-    int getNumLostEvents (int client);
-
     /** The application clients open now, by name. */
     std::vector<std::string> getApplicationClientNames();
 
@@ -97,8 +94,7 @@ private:
         std::map<int, Port> ports;
         std::deque<StoredEvent> queue; // application clients only
         int eventFd = -1;              // readable while the queue holds an event
-        int lost = 0;
-        Receiver receiver; // device clients only
+        Receiver receiver;             // device clients only
     };
 
     struct Subscription
