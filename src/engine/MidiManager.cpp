@@ -26,10 +26,138 @@ void MidiManager::DeviceEventUpdater::handleAsyncUpdate()
 }
 
 //==============================================================================
+template <typename Port>
+class MidiManager::Direction
+{
+public:
+    using List = std::function<juce::StringArray()>;
+    using Open = std::function<std::unique_ptr<Port> (int index)>;
+
+    Direction (List l, Open o, DeviceEventUpdater& disconnectedEvents, DeviceEventUpdater& reconnectedEvents)
+        : list (std::move (l))
+        , openDevice (std::move (o))
+        , disconnected (disconnectedEvents)
+        , reconnected (reconnectedEvents)
+    {
+    }
+
+    void openNamed (const juce::String& name) { openNamed (name, list()); }
+
+    void closeAll() { open.clear(); }
+
+    juce::StringArray getOpenNames() const
+    {
+        juce::StringArray names;
+
+        for (auto& port : open)
+            names.add (port.deviceName);
+
+        return names;
+    }
+
+    int getNumOpen() const { return static_cast<int> (open.size()); }
+    juce::StringArray getAwaitedNames() const { return awaited; }
+    juce::StringArray getListedNames() const { return list(); }
+
+    template <typename Function>
+    void forEachOpen (Function&& function)
+    {
+        for (auto& port : open)
+            function (*port.port);
+    }
+
+    /** Reopens the awaited names that are listed again, then closes the ports whose devices are
+        no longer listed and awaits the names they were opened by. */
+    void poll()
+    {
+        const auto listed = list();
+
+        for (auto& name : juce::StringArray (awaited))
+        {
+            const auto found = findDevicesNamed (name, listed);
+
+            if (found.isEmpty())
+                continue;
+
+            openNamed (name, listed);
+            awaited.removeString (name);
+            reconnected.add (listed[found.getFirst()]);
+        }
+
+        for (auto it = open.begin(); it != open.end();)
+        {
+            if (listed.contains (it->deviceName))
+            {
+                ++it;
+                continue;
+            }
+
+            awaited.addIfNotAlreadyThere (it->requestedName);
+            disconnected.add (it->deviceName);
+            it = open.erase (it);
+        }
+    }
+
+private:
+    struct OpenPort
+    {
+        juce::String requestedName, deviceName;
+        std::unique_ptr<Port> port;
+    };
+
+    void openNamed (const juce::String& name, const juce::StringArray& listed)
+    {
+        const auto found = findDevicesNamed (name, listed);
+
+        if (found.isEmpty() || getOpenNames().contains (listed[found.getFirst()]))
+            return;
+
+        for (auto index : found)
+        {
+            try
+            {
+                if (auto port = openDevice (index))
+                    open.push_back ({ name, listed[index], std::move (port) });
+            }
+            catch (const std::exception&)
+            {
+                // A device that fails to open is skipped, like one that yields nothing: one faulty
+                // device must not end the editor.
+            }
+        }
+    }
+
+    const List list;
+    const Open openDevice;
+    DeviceEventUpdater& disconnected;
+    DeviceEventUpdater& reconnected;
+    juce::StringArray awaited;
+    std::vector<OpenPort> open;
+};
+
+//==============================================================================
 MidiManager::MidiManager (std::unique_ptr<MidiDeviceLayer> deviceLayer, int pollInterval)
     : devices (std::move (deviceLayer))
 {
     jassert (devices != nullptr);
+
+    inputs = std::make_unique<Direction<MidiDeviceLayer::Input>> (
+        [this] { return devices->getInputDeviceNames(); },
+        [this] (int index)
+        {
+            auto input = devices->openInput (index, *this);
+
+            if (input != nullptr)
+                input->start();
+
+            return input;
+        },
+        inputDisconnected, inputReconnected);
+
+    outputs = std::make_unique<Direction<MidiDeviceLayer::Output>> (
+        [this] { return devices->getOutputDeviceNames(); },
+        [this] (int index) { return devices->openOutput (index); }, outputDisconnected, outputReconnected);
+
     startTimer (pollInterval);
 }
 
@@ -48,143 +176,110 @@ MidiManager::~MidiManager()
     listeners.clear();
 }
 
-void MidiManager::openInputsNamed (const juce::String& name, const juce::StringArray& listed)
+juce::Array<int> MidiManager::findDevicesNamed (const juce::String& name, const juce::StringArray& listed)
 {
+    juce::Array<int> found;
+
+    if (name.isEmpty())
+        return found;
+
+    for (int index = 0; index < listed.size(); ++index)
+        if (listed[index] == name)
+            found.add (index);
+
+    if (! found.isEmpty())
+        return found;
+
+    const auto portPrefix = name + " MIDI ";
+
     for (int index = 0; index < listed.size(); ++index)
     {
-        if (listed[index] != name)
-            continue;
+        const auto& candidate = listed.getReference (index);
+        const auto number = candidate.substring (portPrefix.length());
 
-        try
-        {
-            if (auto input = devices->openInput (index, *this))
-            {
-                input->start();
-                openInputs.push_back (std::move (input));
-            }
-        }
-        catch (const std::exception&)
-        {
-            // A device that fails to open is skipped, like one that yields nothing.
-        }
+        if (candidate.startsWith (portPrefix) && number.isNotEmpty() && number.containsOnly ("0123456789"))
+            return { index };
     }
-}
 
-void MidiManager::openOutputsNamed (const juce::String& name, const juce::StringArray& listed)
-{
-    for (int index = 0; index < listed.size(); ++index)
-    {
-        if (listed[index] != name)
-            continue;
-
-        try
-        {
-            if (auto output = devices->openOutput (index))
-                openOutputs.push_back ({ name, std::move (output) });
-        }
-        catch (const std::exception&)
-        {
-            // Skipped like an input that fails to open: one faulty device must not end the editor.
-        }
-    }
+    return found;
 }
 
 void MidiManager::openMidiInput (const juce::String& name)
 {
     const juce::ScopedLock sl (portLock);
-
-    if (! getOpenMidiInputNames().contains (name))
-        openInputsNamed (name, devices->getInputDeviceNames());
+    inputs->openNamed (name);
 }
 
 void MidiManager::openMidiOutput (const juce::String& name)
 {
     const juce::ScopedLock sl (portLock);
-
-    if (! getOpenMidiOutputNames().contains (name))
-        openOutputsNamed (name, devices->getOutputDeviceNames());
+    outputs->openNamed (name);
 }
 
 void MidiManager::closeAllMidiInputs()
 {
     const juce::ScopedLock sl (portLock);
-
-    for (auto& input : openInputs)
-        input->stop();
-
-    openInputs.clear();
+    inputs->closeAll();
 }
 
 void MidiManager::closeAllMidiOutputs()
 {
     const juce::ScopedLock sl (portLock);
-    openOutputs.clear();
+    outputs->closeAll();
 }
 
 juce::StringArray MidiManager::getOpenMidiInputNames() const
 {
     const juce::ScopedLock sl (portLock);
-    juce::StringArray names;
-
-    for (auto& input : openInputs)
-        names.add (input->getName());
-
-    return names;
+    return inputs->getOpenNames();
 }
 
 juce::StringArray MidiManager::getOpenMidiOutputNames() const
 {
     const juce::ScopedLock sl (portLock);
-    juce::StringArray names;
-
-    for (auto& output : openOutputs)
-        names.add (output.name);
-
-    return names;
+    return outputs->getOpenNames();
 }
 
 int MidiManager::getNumOpenMidiInputs() const
 {
     const juce::ScopedLock sl (portLock);
-    return static_cast<int> (openInputs.size());
+    return inputs->getNumOpen();
 }
 
 int MidiManager::getNumOpenMidiOutputs() const
 {
     const juce::ScopedLock sl (portLock);
-    return static_cast<int> (openOutputs.size());
+    return outputs->getNumOpen();
 }
 
 juce::StringArray MidiManager::getAwaitedMidiInputNames() const
 {
     const juce::ScopedLock sl (portLock);
-    return awaitedInputNames;
+    return inputs->getAwaitedNames();
 }
 
 juce::StringArray MidiManager::getAwaitedMidiOutputNames() const
 {
     const juce::ScopedLock sl (portLock);
-    return awaitedOutputNames;
+    return outputs->getAwaitedNames();
 }
 
 juce::StringArray MidiManager::getAvailableMidiInputNames()
 {
     const juce::ScopedLock sl (portLock);
-    return devices->getInputDeviceNames();
+    return inputs->getListedNames();
 }
 
 juce::StringArray MidiManager::getAvailableMidiOutputNames()
 {
     const juce::ScopedLock sl (portLock);
-    return devices->getOutputDeviceNames();
+    return outputs->getListedNames();
 }
 
 void MidiManager::sendMidiMessage (const juce::MidiMessage& message)
 {
     const juce::ScopedLock sl (portLock);
-
-    for (auto& output : openOutputs)
-        output.output->sendMessageNow (message);
+    outputs->forEachOpen ([&] (MidiDeviceLayer::Output& output) { output.sendMessageNow (message); });
 }
 
 void MidiManager::addListener (Listener* listener)
@@ -237,61 +332,6 @@ void MidiManager::callListenersOnMessageThread (DeviceEventUpdater::Callback cal
 void MidiManager::timerCallback()
 {
     const juce::ScopedLock sl (portLock);
-
-    const auto listedInputs = devices->getInputDeviceNames();
-
-    for (auto& name : juce::StringArray (awaitedInputNames))
-    {
-        if (listedInputs.contains (name))
-        {
-            if (! getOpenMidiInputNames().contains (name))
-                openInputsNamed (name, listedInputs);
-
-            awaitedInputNames.removeString (name);
-            inputReconnected.add (name);
-        }
-    }
-
-    for (auto it = openInputs.begin(); it != openInputs.end();)
-    {
-        const auto name = (*it)->getName();
-
-        if (listedInputs.contains (name))
-        {
-            ++it;
-            continue;
-        }
-
-        awaitedInputNames.addIfNotAlreadyThere (name);
-        inputDisconnected.add (name);
-        (*it)->stop();
-        it = openInputs.erase (it);
-    }
-
-    const auto listedOutputs = devices->getOutputDeviceNames();
-
-    for (auto& name : juce::StringArray (awaitedOutputNames))
-    {
-        if (listedOutputs.contains (name))
-        {
-            if (! getOpenMidiOutputNames().contains (name))
-                openOutputsNamed (name, listedOutputs);
-
-            awaitedOutputNames.removeString (name);
-            outputReconnected.add (name);
-        }
-    }
-
-    for (auto it = openOutputs.begin(); it != openOutputs.end();)
-    {
-        if (listedOutputs.contains (it->name))
-        {
-            ++it;
-            continue;
-        }
-
-        awaitedOutputNames.addIfNotAlreadyThere (it->name);
-        outputDisconnected.add (it->name);
-        it = openOutputs.erase (it);
-    }
+    inputs->poll();
+    outputs->poll();
 }

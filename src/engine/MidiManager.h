@@ -49,8 +49,9 @@ public:
                           int pollInterval = pollIntervalMilliseconds);
     ~MidiManager() override;
 
-    /** Opens every listed device of exactly this name (case-sensitive), unless an open port already
-        has the name. A device that cannot be opened is skipped. */
+    /** Opens the devices that findDevicesNamed finds for this name, unless a port of the first one's
+        name is open already. A device that cannot be opened is skipped. The port keeps the name it
+        was asked for: when its device vanishes, that name is awaited and found again the same way. */
     void openMidiInput (const juce::String& name);
     void openMidiOutput (const juce::String& name);
 
@@ -58,6 +59,7 @@ public:
     void closeAllMidiInputs();
     void closeAllMidiOutputs();
 
+    /** The listed names of the open ports' devices, in opening order. */
     juce::StringArray getOpenMidiInputNames() const;
     juce::StringArray getOpenMidiOutputNames() const;
     int getNumOpenMidiInputs() const;
@@ -70,6 +72,12 @@ public:
     /** The devices the system lists now. */
     juce::StringArray getAvailableMidiInputNames();
     juce::StringArray getAvailableMidiOutputNames();
+
+    /** Which of the listed devices a port of this name means, by index: every device of exactly this
+        name (case-sensitive); when there is none, the first device named this name, " MIDI " and a
+        number, which is how Linux's USB MIDI driver names a device's ports ("Karvelo MIDI 1" for the
+        device "Karvelo"). An empty name finds nothing. */
+    static juce::Array<int> findDevicesNamed (const juce::String& name, const juce::StringArray& listed);
 
     /** Sends at once on every open output, in opening order. */
     void sendMidiMessage (const juce::MidiMessage& message);
@@ -136,18 +144,15 @@ public:
     };
 
 private:
-    struct OpenOutput
-    {
-        juce::String name;
-        std::unique_ptr<MidiDeviceLayer::Output> output;
-    };
+    /** The ports of one direction (MidiDeviceLayer::Input or Output): the open ones, the names
+        awaited, and how its devices are listed and opened. Defined in the .cpp; used under portLock. */
+    template <typename Port>
+    class Direction;
 
     void handleIncomingMidiMessage (MidiDeviceLayer::Input& source,
                                     const juce::MidiMessage& message) override;
     void timerCallback() override;
 
-    void openInputsNamed (const juce::String& name, const juce::StringArray& listed);
-    void openOutputsNamed (const juce::String& name, const juce::StringArray& listed);
     void callListenersOnMessageThread (DeviceEventUpdater::Callback callback, const juce::StringArray& names);
 
     std::unique_ptr<MidiDeviceLayer> devices;
@@ -157,9 +162,8 @@ private:
     MidiInputDeviceReconnectUpdater inputReconnected{ *this };
     MidiOutputDeviceReconnectUpdater outputReconnected{ *this };
 
-    juce::StringArray awaitedInputNames, awaitedOutputNames;
-    std::vector<std::unique_ptr<MidiDeviceLayer::Input>> openInputs;
-    std::vector<OpenOutput> openOutputs;
+    std::unique_ptr<Direction<MidiDeviceLayer::Input>> inputs;
+    std::unique_ptr<Direction<MidiDeviceLayer::Output>> outputs;
     juce::CriticalSection portLock;
 
     ListenerArray<Listener> listeners;

@@ -138,3 +138,40 @@ TEST_F (MidiManagerTest, UnplugClosesWithinOnePollAndReplugReopensBesideOtherPor
     manager->sendMidiMessage (juce::MidiMessage::noteOff (1, 1));
     EXPECT_EQ (output->getReceived().size(), 1u);
 }
+
+TEST_F (MidiManagerTest, NameWithoutAnExactDeviceOpensTheFirstOfItsNumberedPortsAndAwaitsTheNameOnUnplug)
+{
+    for (auto name :
+         { "", "karvelo MIDI 1", "Karvelo MIDI", "Karvelo MIDI 1x", "Karvelo MIDI  1", "Karvelo 1" })
+        system->plugInput (name);
+
+    auto input = system->plugInput ("Karvelo MIDI 2"), second = system->plugInput ("Karvelo MIDI 1");
+    auto output = system->plugOutput ("Karvelo MIDI 1");
+    manager->openMidiInput ("");
+    manager->openMidiInput ("Karvelo");
+    manager->openMidiInput ("Karvelo");
+    manager->openMidiInput ("Karvelo MIDI 2");
+    manager->openMidiOutput ("Karvelo");
+    EXPECT_EQ (manager->getOpenMidiInputNames(), juce::StringArray ("Karvelo MIDI 2"));
+    EXPECT_EQ (manager->getOpenMidiOutputNames(), juce::StringArray ("Karvelo MIDI 1"));
+    EXPECT_EQ (system->getNumOpenPorts(), 2);
+
+    system->unplug (input);
+    system->unplug (second);
+    system->unplug (output);
+    runPolls();
+    EXPECT_EQ (manager->getAwaitedMidiInputNames(), juce::StringArray ("Karvelo"));
+    EXPECT_EQ (manager->getAwaitedMidiOutputNames(), juce::StringArray ("Karvelo"));
+
+    // Back under another number: the name finds it again. A device of exactly the name comes first.
+    system->plugInput ("Karvelo MIDI 3");
+    system->plugInput ("Karvelo");
+    system->plugOutput ("Karvelo MIDI 3");
+    runPolls();
+    EXPECT_EQ (manager->getOpenMidiInputNames(), juce::StringArray ("Karvelo"));
+    EXPECT_EQ (manager->getOpenMidiOutputNames(), juce::StringArray ("Karvelo MIDI 3"));
+    EXPECT_EQ (listener.reports[0], juce::StringArray ("Karvelo MIDI 2"));
+    EXPECT_EQ (listener.reports[1], juce::StringArray ("Karvelo MIDI 1"));
+    EXPECT_EQ (listener.reports[2], juce::StringArray ("Karvelo"));
+    EXPECT_EQ (listener.reports[3], juce::StringArray ("Karvelo MIDI 3"));
+}

@@ -52,35 +52,47 @@ bool SimulatedKarvelo::waitUntilIdle (int timeoutMilliseconds)
     return input == nullptr || input->waitUntilIdle (timeoutMilliseconds);
 }
 
-void SimulatedKarvelo::answer (const ByteArray& message)
+ByteArray SimulatedKarvelo::answerTo (const ByteArray& message, ByteArray& storedBlock)
 {
     const auto command = message.size() > 4 && message[0] == 0xf0 ? message[4] : 0;
-    const bool isSend = command == sendPresetCommand, isRequest = command == requestPresetCommand;
-    ByteArray answer{ 0x47, 0x00, 0x31, 0x11, 0x00, 0x02, 0x00, 0x00 }; // the acknowledgement
-    std::unique_lock<std::mutex> sl (lock);
-    const auto f = faults;
+    ByteArray answer;
 
-    if (isSend && message.size() == headerSize + blockSize + 1)
-        block = ByteArray (message.begin() + headerSize, blockSize);
-
-    if (isRequest)
+    if (command == sendPresetCommand)
     {
-        answer = { 0x47, 0x00, 0x31, 0x67, 0x01, 0x0a };
-        answer.addArray (block);
+        if (message.size() == headerSize + blockSize + 1)
+            storedBlock = ByteArray (message.begin() + headerSize, blockSize);
 
-        if (f.corruptedReply)
-            answer.set (answer.size() - 1, 0x80);
-
-        if (f.wrongLengthReply)
-            answer.removeLast();
+        answer = { 0xf0, 0x47, 0x00, 0x31, 0x11, 0x00, 0x02, 0x00, 0x00, 0xf7 };
+    }
+    else if (command == requestPresetCommand)
+    {
+        answer = { 0xf0, 0x47, 0x00, 0x31, 0x67, 0x01, 0x0a };
+        answer.addArray (storedBlock);
+        answer.add (0xf7);
     }
 
+    return answer;
+}
+
+void SimulatedKarvelo::answer (const ByteArray& message)
+{
+    std::unique_lock<std::mutex> sl (lock);
+    const auto f = faults;
+    auto answer = answerTo (message, block);
     sl.unlock();
 
-    if (f.unplugDuringTransfer && (isSend || isRequest))
+    const bool isRequest = answer.size() > 4 && answer[4] == 0x67;
+
+    if (isRequest && f.corruptedReply)
+        answer.set (answer.size() - 2, 0x80);
+
+    if (isRequest && f.wrongLengthReply)
+        answer.remove (answer.size() - 2);
+
+    if (f.unplugDuringTransfer && ! answer.isEmpty())
         return unplug();
 
-    if (f.noAnswer || ! (isSend || isRequest))
+    if (f.noAnswer || answer.isEmpty())
         return;
 
     const int delay = answerDelay;
@@ -94,6 +106,6 @@ void SimulatedKarvelo::answer (const ByteArray& message)
     };
 
     chatter();
-    sendFromController (juce::MidiMessage::createSysExMessage (answer.begin(), answer.size()), delay);
+    sendFromController (juce::MidiMessage (answer.begin(), answer.size()), delay);
     chatter();
 }

@@ -33,6 +33,11 @@ public:
     explicit SimulatedKarvelo (std::shared_ptr<VirtualMidiSystem> system);
     ~SimulatedKarvelo() { unplug(); }
 
+    // What the controller answers to a message from the editor, F0 to F7: the acknowledgement of a
+    // SendPreset, whose block it stores, or the PresetData message of its block for a RequestPreset.
+    // Empty for anything else.
+    static ByteArray answerTo (const ByteArray& message, ByteArray& storedBlock);
+
     void plugIn();
     void unplug();
     bool isPluggedIn() const { return getEditorInput() != nullptr; }
