@@ -278,8 +278,24 @@ juce::StringArray MidiManager::getAvailableMidiOutputNames()
 
 void MidiManager::sendMidiMessage (const juce::MidiMessage& message)
 {
-    const juce::ScopedLock sl (portLock);
-    outputs->forEachOpen ([&] (MidiDeviceLayer::Output& output) { output.sendMessageNow (message); });
+    bool sent = false;
+
+    {
+        const juce::ScopedLock sl (portLock);
+        outputs->forEachOpen (
+            [&] (MidiDeviceLayer::Output& output)
+            {
+                output.sendMessageNow (message);
+                sent = true;
+            });
+    }
+
+    if (! sent)
+        return;
+
+    // Called on the message thread, as this is; the input thread takes the same lock only to deliver.
+    const juce::ScopedLock sl (listenerLock);
+    listeners.callNewestFirst ([&] (Listener& l) { l.handleOutgoingMidiMessage (message); });
 }
 
 void MidiManager::addListener (Listener* listener)

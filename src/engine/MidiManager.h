@@ -37,6 +37,9 @@ public:
         virtual void handleIncomingMidiMessage (MidiDeviceLayer::Input* source,
                                                 const juce::MidiMessage& message) = 0;
 
+        /** Called on the message thread with every message just sent to at least one open output. */
+        virtual void handleOutgoingMidiMessage (const juce::MidiMessage&) {}
+
         /** Called on the message thread with the names of the ports closed (or reopened) since the
             last call. */
         virtual void midiInputDevicesDisconnected (juce::StringArray) {}

@@ -133,8 +133,9 @@ void MidiTraffic::handleIncomingMidiMessage (MidiDeviceLayer::Input*, const juce
     add (Event::from (message, false));
 }
 
-void MidiTraffic::addOutgoing (const juce::MidiMessage& message)
+void MidiTraffic::handleOutgoingMidiMessage (const juce::MidiMessage& message)
 {
+    // Called on the message thread.
     add (Event::from (message, true));
 }
 

@@ -66,15 +66,13 @@ public:
     explicit MidiTraffic (MidiManager::Ptr manager);
     ~MidiTraffic() override;
 
-    /** Notes a message the editor sent. Message thread. */
-    void addOutgoing (const juce::MidiMessage& message);
-
     void addListener (Listener* listener);
     void removeListener (Listener* listener);
 
 private:
     void handleIncomingMidiMessage (MidiDeviceLayer::Input* source,
                                     const juce::MidiMessage& message) override;
+    void handleOutgoingMidiMessage (const juce::MidiMessage& message) override;
     void add (const Event& event);
     void handleAsyncUpdate() override;
     void timerCallback() override;

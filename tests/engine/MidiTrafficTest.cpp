@@ -37,8 +37,8 @@ TEST_F (MidiTrafficTest, MessagesAreDescribedInBothDirections)
     controller.sendFromController (juce::MidiMessage::pitchWheel (3, 8192));
     controller.sendFromController (acknowledgement());
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return recorder.lines.size() >= 6; }));
-    traffic->addOutgoing (SysExProtocol::createSendPresetMessage (0x31, *presetOf (1)));
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return recorder.lines.size() >= 7; }));
+    manager->sendMidiMessage (SysExProtocol::createSendPresetMessage (0x31, *presetOf (1)));
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return recorder.lines.size() >= 8; }));
 
     EXPECT_EQ (recorder.lines.joinIntoString ("\n"), "in CC 21 = 64, channel 1\n"
                                                      "in Note On 5 velocity 100, channel 2\n"
@@ -46,7 +46,8 @@ TEST_F (MidiTrafficTest, MessagesAreDescribedInBothDirections)
                                                      "in Clock\n"
                                                      "in Pitch Bend 8192, channel 3\n"
                                                      "in Acknowledgement, 10 bytes\n"
-                                                     "out SendPreset, 146 bytes");
+                                                     "out SendPreset, 146 bytes\n"
+               "in Acknowledgement, 10 bytes");
 
     // Notes and controllers are what the Karvelo's controls send; nothing else is.
     const auto cc = MidiTraffic::Event::from (juce::MidiMessage::controllerEvent (4, 21, 64), false);
