@@ -4,7 +4,8 @@
 #   make test   installs what is missing, builds everything and runs every test
 #
 # Further targets: test-sanitize (address + undefined behaviour), test-thread (ThreadSanitizer on
-# the engine and MIDI tests), fuzz and fuzz-smoke, format, artwork.
+# the engine and MIDI tests), fuzz and fuzz-smoke, format, artwork, package, install-package and
+# check-package.
 #
 # make fuzz builds the libFuzzer targets in fuzz/ with clang-14 and the address and undefined-
 # behaviour sanitizers (tree build-fuzz) and runs each for FUZZ_SECONDS (60) on its corpus; findings
@@ -18,7 +19,8 @@ FUZZ_SECONDS   ?= 60
 JOBS           ?= $(shell nproc)
 CMAKE_FLAGS    ?=
 
-.PHONY: run test test-sanitize test-thread deps build fuzz fuzz-smoke fuzz-build bench soak format format-check artwork clean
+.PHONY: run test test-sanitize test-thread deps build fuzz fuzz-smoke fuzz-build bench soak format format-check artwork \
+        package install-package check-package clean
 
 deps:
 	@scripts/install-deps
@@ -74,6 +76,22 @@ SOAK_SECONDS   ?= 600
 soak: deps
 	$(call build_tree,$(SANITIZE_DIR),RelWithDebInfo,-DKARVELO_SANITIZE="address;undefined",--target karvelo_soak)
 	@xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24 -nolisten tcp" $(SANITIZE_DIR)/soak/karvelo_soak $(SOAK_SECONDS)
+
+# The Debian package, from the main build tree: only what is installed is built, then CPack lays it
+# out (binaries stripped) and leaves build/karvelo-editor_<version>_<arch>.deb.
+package: deps
+	@scripts/install-deps --package
+	$(call build_tree,$(BUILD_DIR),RelWithDebInfo,,--target karvelo_installed)
+	@rm -f $(BUILD_DIR)/karvelo-editor_*.deb
+	@cd $(BUILD_DIR) && cpack -G DEB >cpack.log 2>&1 || { cat cpack.log; exit 1; }
+	@ls $(BUILD_DIR)/karvelo-editor_*.deb
+
+install-package: package
+	@$(if $(filter 0,$(shell id -u)),,sudo) apt-get install -y "$(abspath $(wildcard $(BUILD_DIR)/karvelo-editor_*.deb))"
+
+# Checks the package without installing it (CI).
+check-package: package
+	@scripts/check-package $(BUILD_DIR)/karvelo-editor_*.deb
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
