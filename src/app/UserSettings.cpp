@@ -1,0 +1,95 @@
+#include "UserSettings.h"
+
+namespace
+{
+constexpr const char* recentFilesKey = "recentFiles";
+constexpr const char* zoomKey = "zoomPercent";
+constexpr const char* settingsName = "karvelo-editor";
+} // namespace
+
+juce::File UserSettings::getFolder()
+{
+    const auto configHome = juce::SystemStats::getEnvironmentVariable ("XDG_CONFIG_HOME", {});
+
+    // The XDG specification ignores a relative path.
+    const auto base =
+        juce::File::isAbsolutePath (configHome) ? juce::File (configHome) : juce::File ("~/.config");
+    return base.getChildFile (settingsName);
+}
+
+UserSettings::UserSettings()
+{
+    juce::PropertiesFile::Options options;
+    options.applicationName = settingsName;
+    options.filenameSuffix = ".settings";
+    options.folderName = getFolder().getFullPathName();
+    options.storageFormat = juce::PropertiesFile::storeAsXML;
+    options.millisecondsBeforeSaving = -1; // saved at each change, below
+    properties.setStorageParameters (options);
+
+    if (auto* file = properties.getUserSettings())
+    {
+        recentFiles.addLines (file->getValue (recentFilesKey));
+        recentFiles.removeEmptyStrings();
+        recentFiles.removeDuplicates (false);
+        recentFiles.removeRange (maximumRecentFiles, recentFiles.size());
+    }
+}
+
+UserSettings::~UserSettings() = default;
+
+juce::Array<juce::File> UserSettings::getRecentFiles() const
+{
+    juce::Array<juce::File> files;
+
+    for (auto& path : recentFiles)
+        if (juce::File::isAbsolutePath (path))
+            files.add (juce::File (path));
+
+    return files;
+}
+
+void UserSettings::addRecentFile (const juce::File& file)
+{
+    recentFiles.removeString (file.getFullPathName());
+    recentFiles.insert (0, file.getFullPathName());
+    recentFiles.removeRange (maximumRecentFiles, recentFiles.size());
+    save();
+}
+
+void UserSettings::removeRecentFile (const juce::File& file)
+{
+    recentFiles.removeString (file.getFullPathName());
+    save();
+}
+
+void UserSettings::clearRecentFiles()
+{
+    recentFiles.clear();
+    save();
+}
+
+int UserSettings::getZoomPercent() const
+{
+    auto* file = const_cast<juce::ApplicationProperties&> (properties).getUserSettings();
+    return file != nullptr ? file->getIntValue (zoomKey, 100) : 100;
+}
+
+void UserSettings::setZoomPercent (int percent)
+{
+    if (auto* file = properties.getUserSettings())
+        file->setValue (zoomKey, percent);
+
+    save();
+}
+
+void UserSettings::save()
+{
+    if (auto* file = properties.getUserSettings())
+    {
+        file->setValue (recentFilesKey, recentFiles.joinIntoString ("\n"));
+
+        // A settings file that cannot be written costs the user the list, never the editor.
+        file->saveIfNeeded();
+    }
+}
