@@ -26,9 +26,10 @@
 //   bytes s         from now on the steps above send their bytes through the reassembly, in chunks
 //                   of s bytes (the rest waits for more bytes or a cut); s = 0: whole messages again
 //   cut             sends the bytes waiting as one chunk
-//   long h l t p    always as bytes, in chunks of at least 256: F0 and ((h << 8) | l) + 65536 *
-//                   (t / 4 % 4) data bytes made from p, then by t % 4: F7, nothing, a note on, or
-//                   F7 with a clock byte in the middle of the data (1 MiB of them per input at most)
+//   long h l t p    always as bytes, in chunks of at least 256: F0 and ((h << 8) | l), plus 65536
+//                   when t & 4, data bytes made from p, then by t % 4: F7, nothing, a note on, or
+//                   F7 with a clock byte in the middle of the data (256 KiB of them per input at
+//                   most: they are slow to deliver, and megabytes are the unit test's)
 //   unplug          pulls the input out (the bytes waiting are sent first, and may or may not
 //                   arrive) and waits until the manager has closed its port
 //   plug            plugs in a new input "Karvelo" and waits until the manager has opened it
@@ -60,7 +61,7 @@ constexpr int engineTimeoutMilliseconds = 2;
 constexpr int pollMilliseconds = 1;
 constexpr int maxUnplugs = 4;
 constexpr int longChunkSize = 256; // the sequencer's pieces of a device's system-exclusive bytes
-constexpr int longBytesBudget = 1 << 20;
+constexpr int longBytesBudget = 256 * 1024;
 constexpr int longestMessage = 64 * 1024;
 constexpr int maxSteps = 64;
 constexpr int waitBudgetMilliseconds = 12;
@@ -560,7 +561,7 @@ private:
         const int size = high << 8 | script.next();
         const auto shape = script.next();
         const auto seed = script.next();
-        const auto dataSize = size + 65536 * (shape / 4 % 4);
+        const auto dataSize = size + ((shape & 4) != 0 ? 65536 : 0);
 
         if (longBytes + dataSize > longBytesBudget)
             return;
