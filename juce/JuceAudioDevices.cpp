@@ -4,6 +4,15 @@
 
 #include "MidiSequencerSession.h"
 
+#include <type_traits>
+
+#if JUCE_LINUX
+// The ALSA input must reassemble incoming bytes with the project's bounded copy of JUCE's class
+// (BoundedMidiDataConcatenator.h), not with JUCE's own.
+static_assert (std::is_same_v<juce::MidiDataConcatenator, karvelo::BoundedMidiDataConcatenator>,
+               "the audio-devices module did not include the project's MidiDataConcatenator");
+#endif
+
 #if JUCE_ALSA
 namespace
 {

@@ -1,5 +1,7 @@
 #include "VirtualMidiDevices.h"
 
+#include "BoundedMidiDataConcatenator.h"
+
 #include <stdexcept>
 
 // An open port; the same kind serves inputs (with a callback) and outputs.
@@ -35,10 +37,28 @@ struct VirtualPort final
     std::atomic<bool> started{ false };
 };
 
+// Hands each message the reassembly completes to the device's ports.
+struct VirtualMidiDevice::ReassemblyCallback
+{
+    void handleIncomingMidiMessage (VirtualMidiDevice* device, const juce::MidiMessage& message)
+    {
+        device->deliver (message);
+    }
+
+    void handlePartialSysexMessage (VirtualMidiDevice*, const juce::uint8*, int, double) {}
+};
+
 void VirtualMidiDevice::send (const juce::MidiMessage& message, int delay)
 {
     const std::lock_guard<std::recursive_mutex> sl (lock);
     queue.push_back ({ message, std::chrono::steady_clock::now() + std::chrono::milliseconds (delay) });
+    changed.notify_all();
+}
+
+void VirtualMidiDevice::sendBytes (const ByteArray& bytes, int delay)
+{
+    const std::lock_guard<std::recursive_mutex> sl (lock);
+    queue.push_back ({ bytes, std::chrono::steady_clock::now() + std::chrono::milliseconds (delay) });
     changed.notify_all();
 }
 
@@ -72,8 +92,20 @@ void VirtualMidiDevice::pullOut()
     changed.notify_all();
 }
 
+void VirtualMidiDevice::deliver (const juce::MidiMessage& message)
+{
+    if (deliveryObserver)
+        deliveryObserver (message);
+
+    for (auto* port : ports)
+        if (port->started)
+            port->callback->handleIncomingMidiMessage (*port, message);
+}
+
 void VirtualMidiDevice::run()
 {
+    karvelo::BoundedMidiDataConcatenator reassembly{ 2048 }; // as JUCE's ALSA input makes its own
+    ReassemblyCallback reassembled;
     std::unique_lock<std::recursive_mutex> sl (lock);
 
     for (;;)
@@ -84,14 +116,12 @@ void VirtualMidiDevice::run()
         if (! plugged || changed.wait_until (sl, queue.front().second, [this] { return ! plugged; }))
             return;
 
-        const auto message = queue.front().first;
+        const auto item = queue.front().first;
 
-        if (deliveryObserver)
-            deliveryObserver (message);
-
-        for (auto* port : ports)
-            if (port->started)
-                port->callback->handleIncomingMidiMessage (*port, message);
+        if (auto* message = std::get_if<juce::MidiMessage> (&item))
+            deliver (*message);
+        else if (auto* bytes = std::get_if<ByteArray> (&item))
+            reassembly.pushMidiData (bytes->begin(), bytes->size(), 0.0, this, reassembled);
 
         queue.pop_front();
         changed.notify_all();

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <deque>
+#include <variant>
 
 struct VirtualPort;
 
@@ -16,9 +17,11 @@ struct VirtualDeviceOptions
 
 // An in-process MIDI device, plugged in as an input (what the editor reads from) or an output.
 // An input delivers each message sent into it to its open, started ports, in order and each no
-// earlier than its delay, on a thread of its own as a real MIDI input thread would; an output
-// records each message the editor sends to it and hands it to the observer, then the receiver.
-// An unplugged device never carries anything again.
+// earlier than its delay, on a thread of its own as a real MIDI input thread would. Raw bytes sent
+// into it go through the reassembly that JUCE's ALSA input runs on each incoming event (one per
+// device, for its whole life), and each message they complete is delivered. An output records
+// each message the editor sends to it and hands it to the observer, then the receiver. An
+// unplugged device never carries anything again.
 class VirtualMidiDevice
 {
 public:
@@ -38,6 +41,8 @@ public:
 
     // Input: queues a message for delivery after the delay.
     void send (const juce::MidiMessage& message, int delayMilliseconds = 0);
+    // Input: queues bytes of any value, one chunk as a driver hands them over, split anywhere.
+    void sendBytes (const ByteArray& bytes, int delayMilliseconds = 0);
     // Input: waits until everything sent so far has been delivered, or the device is unplugged.
     bool waitUntilIdle (int timeoutMilliseconds = 5000);
     // Input: called on the device's thread with each message just before it is delivered.
@@ -68,15 +73,19 @@ private:
         slot = std::move (handler);
     }
 
+    struct ReassemblyCallback;
+
     void receive (const juce::MidiMessage& message);
+    void deliver (const juce::MidiMessage& message);
     void run();
 
     std::atomic<bool> plugged{ true };
     // Held while delivering too: closing a port waits for a delivery in progress, as JUCE's does.
     mutable std::recursive_mutex lock;
     std::condition_variable_any changed;
-    // Each message stays first in the queue until it has been delivered.
-    std::deque<std::pair<juce::MidiMessage, std::chrono::steady_clock::time_point>> queue;
+    // Each message or chunk stays first in the queue until it has been delivered.
+    std::deque<std::pair<std::variant<juce::MidiMessage, ByteArray>, std::chrono::steady_clock::time_point>>
+        queue;
     std::vector<ByteArray> received;
     Handler deliveryObserver, receiver, observer;
     std::vector<VirtualPort*> ports;
