@@ -278,24 +278,19 @@ juce::StringArray MidiManager::getAvailableMidiOutputNames()
 
 void MidiManager::sendMidiMessage (const juce::MidiMessage& message)
 {
-    bool sent = false;
-
-    {
-        const juce::ScopedLock sl (portLock);
-        outputs->forEachOpen (
-            [&] (MidiDeviceLayer::Output& output)
-            {
-                output.sendMessageNow (message);
-                sent = true;
-            });
-    }
-
-    if (! sent)
+    // Ports open and close on the message thread only, which this is: the count holds until the
+    // message has gone out. Listeners hear of it first, so that an answer can never be heard of
+    // before the message it answers.
+    if (getNumOpenMidiOutputs() == 0)
         return;
 
-    // Called on the message thread, as this is; the input thread takes the same lock only to deliver.
-    const juce::ScopedLock sl (listenerLock);
-    listeners.callNewestFirst ([&] (Listener& l) { l.handleOutgoingMidiMessage (message); });
+    {
+        const juce::ScopedLock sl (listenerLock);
+        listeners.callNewestFirst ([&] (Listener& l) { l.handleOutgoingMidiMessage (message); });
+    }
+
+    const juce::ScopedLock sl (portLock);
+    outputs->forEachOpen ([&] (MidiDeviceLayer::Output& output) { output.sendMessageNow (message); });
 }
 
 void MidiManager::addListener (Listener* listener)

@@ -37,7 +37,8 @@ public:
         virtual void handleIncomingMidiMessage (MidiDeviceLayer::Input* source,
                                                 const juce::MidiMessage& message) = 0;
 
-        /** Called on the message thread with every message just sent to at least one open output. */
+        /** Called on the message thread with every message about to be sent to the open outputs (when
+            there is at least one). */
         virtual void handleOutgoingMidiMessage (const juce::MidiMessage&) {}
 
         /** Called on the message thread with the names of the ports closed (or reopened) since the
