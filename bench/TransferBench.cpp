@@ -43,6 +43,11 @@ class QuietDesktop : public DesktopServices
 {
 public:
     Answer askYesNoCancel (const juce::String&, const juce::String&) override { return Answer::no; }
+    Answer askQuestion (const juce::String&, const juce::String&, const juce::String&, const juce::String&,
+                        const juce::String&) override
+    {
+        return Answer::cancel;
+    }
     std::optional<juce::File> browseForFileToOpen (const juce::String&, const juce::String&) override
     {
         return {};

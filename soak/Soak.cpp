@@ -71,6 +71,12 @@ public:
         return lastAnswer;
     }
 
+    Answer askQuestion (const juce::String& title, const juce::String& message, const juce::String&,
+                        const juce::String&, const juce::String&) override
+    {
+        return askYesNoCancel (title, message);
+    }
+
     std::optional<juce::File> browseForFileToOpen (const juce::String&, const juce::String&) override
     {
         const auto files = folder.findChildFiles (juce::File::findFiles, false, "*.karvelo");

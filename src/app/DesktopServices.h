@@ -25,6 +25,12 @@ public:
     /** A modal Yes / No / Cancel question with the question icon. */
     virtual Answer askYesNoCancel (const juce::String& title, const juce::String& message) = 0;
 
+    /** A modal question with buttons named by the caller: yes is the first (and default) button, no
+        the second (left out when its text is empty), cancel the last, also given by Escape. */
+    virtual Answer askQuestion (const juce::String& title, const juce::String& message,
+                                const juce::String& yesText, const juce::String& noText,
+                                const juce::String& cancelText) = 0;
+
     /** A modal file dialog; nothing when the user cancels it. */
     virtual std::optional<juce::File> browseForFileToOpen (const juce::String& title,
                                                            const juce::String& patterns) = 0;

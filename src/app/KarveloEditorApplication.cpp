@@ -8,15 +8,19 @@
 #include "ui/Pictures.h"
 
 KarveloEditorApplication::KarveloEditorApplication()
-    : KarveloEditorApplication ([] { return std::make_unique<JuceMidiDeviceLayer>(); },
-                                std::make_unique<NativeDesktopServices>())
+    : OrvikEditorApplication ([] { return std::make_unique<JuceMidiDeviceLayer>(); },
+                              std::make_unique<NativeDesktopServices>(),
+                              { RecoveryFolder::getDefaultLocation() }, true)
+    , answerTimeout (KARVELOEditorEngine::acknowledgementTimeoutMilliseconds)
 {
 }
 
 KarveloEditorApplication::KarveloEditorApplication (DeviceLayerFactory deviceLayerFactory,
                                                     std::unique_ptr<DesktopServices> desktopServices,
-                                                    int answerTimeoutMilliseconds)
-    : OrvikEditorApplication (std::move (deviceLayerFactory), std::move (desktopServices))
+                                                    int answerTimeoutMilliseconds,
+                                                    RecoverySettings recoveryToKeep)
+    : OrvikEditorApplication (std::move (deviceLayerFactory), std::move (desktopServices),
+                              std::move (recoveryToKeep))
     , answerTimeout (answerTimeoutMilliseconds)
 {
 }
@@ -71,18 +75,51 @@ void KarveloEditorApplication::newDocument()
     openWindowForPreset (createDefaultPreset());
 }
 
-void KarveloEditorApplication::openWindowForPreset (EditorPreset::Ptr preset)
+MainWindow::Ptr KarveloEditorApplication::openWindowForPreset (EditorPreset::Ptr preset)
 {
     createEngine();
-    createMainWindow (createPanel (preset), preset, {});
+    return createMainWindow (createPanel (preset), preset, {});
 }
 
-void KarveloEditorApplication::openPresetFileInNewWindow (const juce::File& file)
+MainWindow::Ptr KarveloEditorApplication::openPresetFileInNewWindow (const juce::File& file)
 {
     createEngine();
     auto preset = createDefaultPreset();
-    engine->openPresetFile (file, preset);
-    createMainWindow (createPanel (preset), preset, file.getFullPathName());
+    const auto loaded = engine->openPresetFile (file, preset) == OrvikEditorEngine::OpenResult::loaded;
+    auto window = createMainWindow (createPanel (preset), preset, file.getFullPathName());
+
+    // The factory preset shown in its place must never be saved over the file.
+    if (! loaded)
+        window->forgetFile();
+
+    return window;
+}
+
+juce::Array<juce::Value> KarveloEditorApplication::getParameterValues (EditorPreset& preset)
+{
+    const auto& karvelo = dynamic_cast<KARVELOEditorPreset&> (preset);
+    juce::Array<juce::Value> values;
+
+    const auto addEach = [&values] (const MEditorControl& control, const juce::StringArray& names)
+    {
+        for (const auto& name : names)
+            values.add (control.getParameterValue (name));
+    };
+
+    const juce::StringArray knobParameters{ ParameterNames::midiChannel, ParameterNames::cc };
+    const juce::StringArray switchParameters{ ParameterNames::midiChannel, ParameterNames::type,
+                                              ParameterNames::cc };
+
+    for (int i = 0; i < KARVELOEditorPreset::numKnobs; ++i)
+        addEach (*karvelo.getKnob (i), knobParameters);
+
+    for (int i = 0; i < KARVELOEditorPreset::numFaders; ++i)
+        addEach (*karvelo.getFader (i), knobParameters);
+
+    for (int i = 0; i < KARVELOEditorPreset::numSwitches; ++i)
+        addEach (*karvelo.getSwitch (i), switchParameters);
+
+    return values;
 }
 
 juce::Image KarveloEditorApplication::createAboutImage()

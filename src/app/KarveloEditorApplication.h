@@ -7,18 +7,21 @@
 class KarveloEditorApplication : public OrvikEditorApplication
 {
 public:
-    /** The editor on the system's real MIDI devices and the desktop's own dialogs. */
+    /** The editor as the program: the system's real MIDI devices, the desktop's own dialogs, the
+        process's arguments, and unsaved edits kept in the user's recovery folder. */
     KarveloEditorApplication();
 
     /** The timeout is how long a send or a request waits for the controller's answer. */
     KarveloEditorApplication (
         DeviceLayerFactory deviceLayerFactory, std::unique_ptr<DesktopServices> desktopServices,
-        int answerTimeoutMilliseconds = KARVELOEditorEngine::acknowledgementTimeoutMilliseconds);
+        int answerTimeoutMilliseconds = KARVELOEditorEngine::acknowledgementTimeoutMilliseconds,
+        RecoverySettings recoveryToKeep = {});
     ~KarveloEditorApplication() override;
 
     void newDocument() override;
-    void openWindowForPreset (EditorPreset::Ptr preset) override;
-    void openPresetFileInNewWindow (const juce::File& file) override;
+    MainWindow::Ptr openWindowForPreset (EditorPreset::Ptr preset) override;
+    MainWindow::Ptr openPresetFileInNewWindow (const juce::File& file) override;
+    juce::Array<juce::Value> getParameterValues (EditorPreset& preset) override;
     OrvikEditorEngine::Ptr getEngine() override;
     EditorPreset::Ptr createDefaultPreset() override;
     juce::Image createAboutImage() override;

@@ -27,6 +27,18 @@ MainWindow::MainWindow (std::unique_ptr<juce::Component> content, EditorPreset::
     setTitleName (displayName);
     setUsingNativeTitleBar (true);
 
+    // Filled before any listener is added: a listener is registered with the value's own address.
+    const auto values = owner.getParameterValues (*preset);
+    watchedValues.reserve (static_cast<size_t> (values.size()));
+
+    for (const auto& value : values)
+        watchedValues.emplace_back (value);
+
+    for (auto& value : watchedValues)
+        value.addListener (this);
+
+    uneditedBlock = preset->getData();
+
     if (windowMenuBar != nullptr)
         setMenuBar (windowMenuBar);
 
@@ -38,6 +50,11 @@ MainWindow::MainWindow (std::unique_ptr<juce::Component> content, EditorPreset::
 
 MainWindow::~MainWindow()
 {
+    cancelPendingUpdate();
+
+    for (auto& value : watchedValues)
+        value.removeListener (this);
+
     setMenuBar (nullptr);
     clearContentComponent();
 }
@@ -162,7 +179,14 @@ bool MainWindow::save()
     const juce::File file (filePath);
 
     if (filePath.isNotEmpty() && file.existsAsFile())
-        return engine->savePresetFile (file, preset);
+    {
+        const auto written = engine->savePresetFile (file, preset);
+
+        if (written)
+            markUnedited();
+
+        return written;
+    }
 
     return saveAs();
 }
@@ -174,19 +198,39 @@ bool MainWindow::saveAs()
     // A native file dialog runs the message loop without holding the application modal: the window
     // may be closed (and released by its owner) before the dialog returns.
     const Ptr keepAlive (this);
-    const auto chosen =
-        owner.getDesktopServices().browseForFileToSave ("Select filename to save", filePatterns);
+    auto& desktop = owner.getDesktopServices();
+    const auto chosen = desktop.browseForFileToSave ("Select filename to save", filePatterns);
 
     if (! chosen.has_value())
         return false;
 
-    const auto written = engine->savePresetFile (*chosen, preset);
+    // Without an extension the file would not show in Open Preset's list. The dialog warned only
+    // about the name as typed, so the name completed here is asked about itself.
+    auto file = *chosen;
+
+    if (file.getFileExtension().isEmpty())
+    {
+        file = file.withFileExtension (fileExtension);
+
+        if (file.exists()
+            && desktop.askQuestion ("Select filename to save",
+                                    file.getFileName().quoted() + " already exists. Replace it?", "Replace",
+                                    {}, "Cancel")
+                   != DesktopServices::Answer::yes)
+            return false;
+    }
+
+    const auto written = engine->savePresetFile (file, preset);
 
     // The window takes the chosen file's names even when the write failed ("Error Saving File."
     // follows), so that Save goes on trying the file the user chose.
-    filePath = chosen->getFullPathName();
-    displayName = chosen->getFileName();
-    setTitleName (chosen->getFileNameWithoutExtension());
+    filePath = file.getFullPathName();
+    displayName = file.getFileName();
+    setTitleName (file.getFileNameWithoutExtension());
+
+    if (written)
+        markUnedited();
+
     return written;
 }
 
@@ -198,11 +242,55 @@ void MainWindow::openFile (const juce::File& file)
     if (factory->getData() != preset->getData() && ! askToSave())
         return;
 
-    engine->openPresetFile (file, preset);
+    // The file's result box follows from the application; a failed load changed nothing, and the
+    // window stays bound to what it holds.
+    if (engine->openPresetFile (file, preset) != OrvikEditorEngine::OpenResult::loaded)
+        return;
 
     filePath = file.getFullPathName();
     displayName = file.getFileName();
     setTitleName (displayName);
+    markUnedited();
+}
+
+void MainWindow::forgetFile()
+{
+    filePath = {};
+}
+
+ByteArray MainWindow::getFileImage() const
+{
+    return SysExProtocol::createFileImage (engine->getProductId(), *preset);
+}
+
+void MainWindow::markAsEdited()
+{
+    edited = true;
+    listeners.callNewestFirst ([this] (Listener& l) { l.presetEditsChanged (*this); });
+}
+
+void MainWindow::markUnedited()
+{
+    uneditedBlock = preset->getData();
+
+    if (std::exchange (edited, false))
+        listeners.callNewestFirst ([this] (Listener& l) { l.presetEditsChanged (*this); });
+}
+
+void MainWindow::valueChanged (juce::Value&)
+{
+    // A whole block stored at once changes every value: one look at the preset is enough.
+    triggerAsyncUpdate();
+}
+
+void MainWindow::handleAsyncUpdate()
+{
+    // Notices of a load or a save arrive after it, when the preset holds the block it left.
+    if (! edited && preset->getData() == uneditedBlock)
+        return;
+
+    edited = true;
+    listeners.callNewestFirst ([this] (Listener& l) { l.presetEditsChanged (*this); });
 }
 
 void MainWindow::sendToHardware()

@@ -15,6 +15,32 @@ DesktopServices::Answer NativeDesktopServices::askYesNoCancel (const juce::Strin
     }
 }
 
+DesktopServices::Answer NativeDesktopServices::askQuestion (const juce::String& title,
+                                                            const juce::String& message,
+                                                            const juce::String& yesText,
+                                                            const juce::String& noText,
+                                                            const juce::String& cancelText)
+{
+    const auto icon = juce::MessageBoxIconType::QuestionIcon;
+
+    if (noText.isEmpty())
+        return juce::AlertWindow::showOkCancelBox (icon, title, message, yesText, cancelText, nullptr,
+                                                   nullptr)
+                   ? Answer::yes
+                   : Answer::cancel;
+
+    switch (juce::AlertWindow::showYesNoCancelBox (icon, title, message, yesText, noText, cancelText, nullptr,
+                                                   nullptr))
+    {
+        case 1:
+            return Answer::yes;
+        case 2:
+            return Answer::no;
+        default:
+            return Answer::cancel;
+    }
+}
+
 std::optional<juce::File> NativeDesktopServices::browseForFileToOpen (const juce::String& title,
                                                                       const juce::String& patterns)
 {

@@ -7,6 +7,8 @@ class NativeDesktopServices : public DesktopServices
 {
 public:
     Answer askYesNoCancel (const juce::String& title, const juce::String& message) override;
+    Answer askQuestion (const juce::String& title, const juce::String& message, const juce::String& yesText,
+                        const juce::String& noText, const juce::String& cancelText) override;
     std::optional<juce::File> browseForFileToOpen (const juce::String& title,
                                                    const juce::String& patterns) override;
     std::optional<juce::File> browseForFileToSave (const juce::String& title,

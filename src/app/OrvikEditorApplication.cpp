@@ -1,15 +1,21 @@
 #include "OrvikEditorApplication.h"
 
 #include "CommandIDs.h"
+#include "CommandLine.h"
+#include "X11Connection.h"
+#include "engine/PresetFile.h"
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
 #include "ui/ProductInfo.h"
 #include "ui/ReferenceCountedImageButton.h"
 
 OrvikEditorApplication::OrvikEditorApplication (DeviceLayerFactory deviceLayerFactory,
-                                                std::unique_ptr<DesktopServices> desktopServices)
+                                                std::unique_ptr<DesktopServices> desktopServices,
+                                                RecoverySettings recoveryToKeep, bool isTheWholeProcess)
     : createDeviceLayer (std::move (deviceLayerFactory))
     , desktop (std::move (desktopServices))
+    , recoverySettings (std::move (recoveryToKeep))
+    , isTheProcess (isTheWholeProcess)
 {
 }
 
@@ -51,7 +57,22 @@ juce::String OrvikEditorApplication::getMidiOutputDeviceName()
 }
 
 //==============================================================================
-void OrvikEditorApplication::initialise (const juce::String& commandLine)
+juce::String OrvikEditorApplication::getRecoveryQuestion (int numPresets)
+{
+    const auto one = numPresets == 1;
+    return juce::String (ProductInfo::name) + " ended without saving the edits of "
+           + juce::String (numPresets)
+           + (one ? " preset. Reopen it" : " presets. Reopen them, each in a window of its own,")
+           + " or discard " + (one ? "it" : "them") + "? Later keeps " + (one ? "it" : "them")
+           + " for the next start.";
+}
+
+void OrvikEditorApplication::initialise (const juce::String&)
+{
+    startWithArguments (isTheProcess ? getCommandLineParameterArray() : juce::StringArray());
+}
+
+void OrvikEditorApplication::startWithArguments (const juce::StringArray& arguments)
 {
     Pictures::startDecoding();
     Fonts::useEmbeddedTypeface();
@@ -74,17 +95,73 @@ void OrvikEditorApplication::initialise (const juce::String& commandLine)
     midiManager->openMidiInput (getMidiInputDeviceName());
     midiManager->openMidiOutput (getMidiOutputDeviceName());
 
-    const auto trimmed = commandLine.trim();
-
-    if (trimmed.isNotEmpty() && ! trimmed.startsWithChar ('-'))
+    if (recoverySettings.folder != juce::File())
     {
-        anotherInstanceStarted (commandLine);
+        recovery = std::make_unique<RecoveryFolder> (recoverySettings.folder,
+                                                     recoverySettings.writeDelayMilliseconds);
+
+        if (isTheProcess)
+            RecoveryFolder::writeEverythingOnTerminationSignals();
     }
-    else
+
+    for (const auto& file : CommandLine::getPresetFiles (arguments))
+        openPresetFileInNewWindow (file);
+
+    offerLeftoverPresets();
+
+    if (windowManager->getNumWindows() == 0)
     {
         createEngine();
         newDocument();
     }
+
+    // JUCE's window system is up now, with its own handler in place to be replaced.
+    if (isTheProcess && recovery != nullptr)
+        X11Connection::whenConnectionIsLost (&RecoveryFolder::writeEverythingNow);
+}
+
+void OrvikEditorApplication::offerLeftoverPresets()
+{
+    if (recovery == nullptr)
+        return;
+
+    createEngine();
+    juce::Array<juce::File> readable;
+    juce::Array<EditorPreset::Ptr> presets;
+
+    // A file that is not a preset (say, from a later version of the editor) is neither offered nor
+    // deleted.
+    for (const auto& file : recovery->claimLeftovers())
+    {
+        auto preset = createDefaultPreset();
+
+        if (PresetFile::read (file, *preset) == PresetFile::ReadResult::loaded)
+        {
+            readable.add (file);
+            presets.add (preset);
+        }
+    }
+
+    if (readable.isEmpty())
+    {
+        recovery->releaseLeftovers ({});
+        return;
+    }
+
+    const auto answer = desktop->askQuestion (recoveryTitle, getRecoveryQuestion (readable.size()), "Reopen",
+                                              "Discard", "Later");
+
+    if (answer == DesktopServices::Answer::yes)
+    {
+        for (const auto& preset : presets)
+            openWindowForPreset (preset)->markAsEdited();
+
+        // Each preset is on disk again, under this editor's name, before the old file goes.
+        recovery->writePendingFiles();
+    }
+
+    recovery->releaseLeftovers (answer == DesktopServices::Answer::cancel ? juce::Array<juce::File>()
+                                                                          : readable);
 }
 
 void OrvikEditorApplication::shutdown()
@@ -93,6 +170,8 @@ void OrvikEditorApplication::shutdown()
     juce::MenuBarModel::setMacMainMenu (nullptr);
 #endif
 
+    // Windows still open now were not asked about: their unsaved edits stay for the next start.
+    recovery = nullptr;
     windowManager = nullptr;
     menuModel = nullptr;
     commandManager = nullptr;
@@ -100,7 +179,7 @@ void OrvikEditorApplication::shutdown()
 
 void OrvikEditorApplication::anotherInstanceStarted (const juce::String& commandLine)
 {
-    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (commandLine.unquoted());
+    const auto file = CommandLine::toFile (commandLine.unquoted());
 
     if (windowManager->getNumWindows() > 0)
     {
@@ -133,16 +212,24 @@ void OrvikEditorApplication::quitAfterAskingEachWindow()
         if (! window->askToSave())
             return;
 
-        windowManager->removeWindow (window.get());
-        commandManager->commandStatusChanged();
+        removeWindow (*window);
     }
 
     desktop->quit();
 }
 
+void OrvikEditorApplication::removeWindow (MainWindow& window)
+{
+    if (recovery != nullptr)
+        recovery->removeWindow (window);
+
+    windowManager->removeWindow (&window);
+    commandManager->commandStatusChanged();
+}
+
 //==============================================================================
-void OrvikEditorApplication::createMainWindow (std::unique_ptr<juce::Component> content,
-                                               EditorPreset::Ptr preset, const juce::String& name)
+MainWindow::Ptr OrvikEditorApplication::createMainWindow (std::unique_ptr<juce::Component> content,
+                                                          EditorPreset::Ptr preset, const juce::String& name)
 {
     const auto windowName =
         name.isNotEmpty() ? name : "Untitled " + juce::String (windowManager->getNumWindowsCreated() + 1);
@@ -154,6 +241,11 @@ void OrvikEditorApplication::createMainWindow (std::unique_ptr<juce::Component> 
     window->addKeyListener (commandManager->getKeyMappings());
     windowManager->addWindow (window);
     commandManager->commandStatusChanged();
+
+    if (recovery != nullptr)
+        recovery->addWindow (*window);
+
+    return window;
 }
 
 void OrvikEditorApplication::closeWindow (MainWindow& window)
@@ -163,8 +255,7 @@ void OrvikEditorApplication::closeWindow (MainWindow& window)
     if (! window.askToSave())
         return;
 
-    windowManager->removeWindow (&window);
-    commandManager->commandStatusChanged();
+    removeWindow (window);
 
     // With the menus inside the windows, the last window closed is the end of the program: nothing
     // would be left to choose New or Open Preset from.

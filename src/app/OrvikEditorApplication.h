@@ -4,6 +4,7 @@
 #include "DesktopServices.h"
 #include "MainMenuModel.h"
 #include "MidiSetupWindow.h"
+#include "RecoveryFolder.h"
 #include "WindowManager.h"
 
 #include <functional>
@@ -25,9 +26,12 @@ public:
     using DeviceLayerFactory = std::function<std::unique_ptr<MidiDeviceLayer>()>;
 
     /** The device layer is made when the application starts; the desktop services answer its
-        questions and dialogs. */
+        questions and dialogs. An application that is the whole process (not one under test) starts
+        on the process's arguments, and writes the unsaved edits at once when a termination signal
+        or a lost X display ends it. */
     OrvikEditorApplication (DeviceLayerFactory deviceLayerFactory,
-                            std::unique_ptr<DesktopServices> desktopServices);
+                            std::unique_ptr<DesktopServices> desktopServices, RecoverySettings recovery = {},
+                            bool isTheWholeProcess = false);
     ~OrvikEditorApplication() override;
 
     static constexpr const char* userGuideFileName = "Karvelo Editor - User Guide - v1.0.pdf";
@@ -38,11 +42,17 @@ public:
         "No Preset Acknowledgement returned. Verify Midi Input Settings.";
     static constexpr const char* openErrorMessage = "Error Opening File.";
     static constexpr const char* saveErrorMessage = "Error Saving File.";
+    static constexpr const char* recoveryTitle = "Unsaved Presets";
+
+    /** The question asked at start when editors that ended without saving left presets behind. */
+    static juce::String getRecoveryQuestion (int numPresets);
 
     // juce::JUCEApplication
     const juce::String getApplicationName() override;
     const juce::String getApplicationVersion() override;
     bool moreThanOneInstanceAllowed() override;
+    /** Starts on the process's arguments (see startWithArguments); JUCE's command line, which joins
+        them into one string, is not used. */
     void initialise (const juce::String& commandLine) override;
     void shutdown() override;
     void anotherInstanceStarted (const juce::String& commandLine) override;
@@ -53,14 +63,20 @@ public:
     void getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result) override;
     bool perform (const InvocationInfo& info) override;
 
+    /** Start-up: the shared services, the controller's ports, a window for each file the arguments
+        name (see CommandLine), in order, and the question about presets that editors which ended
+        without saving left behind; a window on the factory preset when that made none. */
+    void startWithArguments (const juce::StringArray& arguments);
+
     /** A new window on the factory preset. */
     virtual void newDocument() = 0;
 
     /** A new untitled window on this preset. */
-    virtual void openWindowForPreset (EditorPreset::Ptr preset) = 0;
+    virtual MainWindow::Ptr openWindowForPreset (EditorPreset::Ptr preset) = 0;
 
-    /** A new window on this file, made whatever the outcome of loading it. */
-    virtual void openPresetFileInNewWindow (const juce::File& file) = 0;
+    /** A new window on this file, made whatever the outcome of loading it. A window whose file
+        could not be loaded is titled after it but has no file to save to. */
+    virtual MainWindow::Ptr openPresetFileInNewWindow (const juce::File& file) = 0;
 
     void closeMidiSetupWindow() override;
 
@@ -101,10 +117,16 @@ public:
 
 protected:
     /** Makes, registers and places a main window on the panel; an empty name makes it "Untitled n". */
-    void createMainWindow (std::unique_ptr<juce::Component> content, EditorPreset::Ptr preset,
-                           const juce::String& name);
+    MainWindow::Ptr createMainWindow (std::unique_ptr<juce::Component> content, EditorPreset::Ptr preset,
+                                      const juce::String& name);
 
 private:
+    /** Asks whether to reopen the presets that editors no longer running left, and does as told. */
+    void offerLeftoverPresets();
+
+    /** The window goes on the user's answer. */
+    void removeWindow (MainWindow& window);
+
     /** What a send or a request that failed tells the user: no port opens the MIDI Setup window. */
     void reportTransferResult (bool noDevice, bool noAnswer);
 
@@ -121,6 +143,9 @@ private:
 
     DeviceLayerFactory createDeviceLayer;
     std::unique_ptr<DesktopServices> desktop;
+    const RecoverySettings recoverySettings;
+    const bool isTheProcess;
+    std::unique_ptr<RecoveryFolder> recovery;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OrvikEditorApplication)
 };

@@ -137,7 +137,7 @@ void OrvikEditorEngine::requestPreset (int slot, EditorPreset::Ptr preset)
         restartTimer (replyTimerId);
 }
 
-void OrvikEditorEngine::openPresetFile (const juce::File& file, EditorPreset::Ptr preset)
+int OrvikEditorEngine::openPresetFile (const juce::File& file, EditorPreset::Ptr preset)
 {
     jassert (preset != nullptr);
 
@@ -157,6 +157,7 @@ void OrvikEditorEngine::openPresetFile (const juce::File& file, EditorPreset::Pt
     }
 
     queueResult (new OpenPresetFileResultUpdater (&listeners, result));
+    return result;
 }
 
 bool OrvikEditorEngine::savePresetFile (const juce::File& file, EditorPreset::Ptr preset)

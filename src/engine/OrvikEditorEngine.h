@@ -131,7 +131,10 @@ public:
     /** Asks the controller for its preset; an accepted reply is stored into this preset. */
     void requestPreset (int slot, EditorPreset::Ptr preset);
 
-    void openPresetFile (const juce::File& file, EditorPreset::Ptr preset);
+    /** Loads the file into the preset. The result reaches the listeners later, like every result;
+        the return value (an OpenResult) tells the caller at once, so that a window does not take a
+        file that did not load. */
+    int openPresetFile (const juce::File& file, EditorPreset::Ptr preset);
 
     /** Writes the preset's file. The result reaches the listeners later, like every result; the
         return value tells the caller at once whether the file was written, so that a window can

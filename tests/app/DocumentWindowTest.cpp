@@ -16,11 +16,12 @@ TEST_F (Windows, StartOnUntitledOneOrTheNamedFileAndPutAFileHandedOverIntoTheAct
 {
     const auto file = writePresetFile ("My Set.karvelo", variedBlock (1));
 
-    for (const auto& commandLine : { juce::String(), juce::String ("-x"), file.getFullPathName().quoted() })
+    for (const auto& arguments :
+         { juce::StringArray(), juce::StringArray ("-x"), juce::StringArray (file.getFullPathName()) })
     {
-        SCOPED_TRACE (commandLine);
-        const auto onFile = commandLine.startsWith ("\"");
-        start (commandLine);
+        SCOPED_TRACE (arguments.joinIntoString (" "));
+        const auto onFile = arguments.size() == 1 && arguments[0] != "-x";
+        start (arguments);
         ASSERT_EQ (desktopWindows(), onFile ? "Karvelo Editor My Set.karvelo" : "Karvelo Editor Untitled 1");
         EXPECT_EQ (window (0).getPosition(), juce::Point<int> (30, 75));
         EXPECT_EQ (presetOf (window (0)).getData(), onFile ? variedBlock (1) : factoryPresetBlock());
@@ -271,4 +272,167 @@ TEST_F (Windows, HelpShowsOneCentredAboutWindowThatAClickTakesAwayAndTheUserGuid
     invoke (CommandIDs::openUserGuide);
     beside.deleteFile();
     EXPECT_EQ (shown(), "document " + beside.getFullPathName());
+}
+
+TEST_F (Windows, StartOpensEachArgumentAsOnePathInAWindowOfItsOwnInOrder)
+{
+    // Names that joining, trimming or unquoting the arguments would change; the last is given as a
+    // launcher gives it.
+    const juce::String names[] = { "\"Quoted.karvelo", "Two  words.karvelo", "Line\n",
+                                   juce::CharPointer_UTF8 ("M\xc3\xa9lange #1.karvelo") };
+    juce::String address = "file://localhost";
+
+    for (int i = 0; i < 4; ++i)
+        writePresetFile (names[i], variedBlock (i));
+
+    const auto path = folder.getChildFile (names[3]).getFullPathName();
+
+    for (const auto* byte = path.toRawUTF8(); *byte != 0; ++byte)
+        address +=
+            juce::CharacterFunctions::isLetterOrDigit (*byte) || *byte == '/'
+                ? juce::String::charToString ((juce::juce_wchar) *byte)
+                : "%" + juce::String::toHexString (static_cast<juce::uint8> (*byte)).paddedLeft ('0', 2);
+
+    const auto workingFolder = juce::File::getCurrentWorkingDirectory();
+    folder.get().setAsCurrentWorkingDirectory();
+    start (
+        { names[0], folder.getChildFile (names[1]).getFullPathName(), "-x", "--unknown", names[2], address });
+    workingFolder.setAsCurrentWorkingDirectory();
+
+    ASSERT_EQ (app->getWindowManager()->getNumWindows(), 4);
+
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ (window (i).getName(), "Karvelo Editor " + names[i]);
+        EXPECT_EQ (presetOf (window (i)).getData(), variedBlock (i));
+    }
+
+    settle();
+    EXPECT_EQ (shown(), "");
+}
+
+TEST_F (Windows, AFileThatCouldNotBeLoadedIsNeverWrittenOver)
+{
+    const auto good = writePresetFile ("Good.karvelo", variedBlock (2));
+    const auto broken = writePresetFile ("Long.karvelo", variedBlock (3));
+    ASSERT_TRUE (broken.appendText ("\n"));
+    const auto brokenBytes = contentsOf (broken);
+    const juce::String openError = "warning Karvelo Editor: Error Opening File.";
+
+    // Started on it, or opened with Open Preset: titled after it, on the factory preset, with Save
+    // and the close question's Yes going to Save As (cancelled here).
+    start ({ broken.getFullPathName() });
+    EXPECT_EQ (shown (1), openError);
+    desktop->files = { broken };
+    invoke (CommandIDs::openPreset);
+    EXPECT_EQ (shown (2), openDialog + " | " + openError);
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor Long.karvelo, Karvelo Editor Long.karvelo");
+    EXPECT_EQ (presetOf (window (1)).getData(), factoryPresetBlock());
+    desktop->files = { std::nullopt, std::nullopt };
+    desktop->answers = { Answer::yes };
+    invoke (window (0), CommandIDs::save);
+    invoke (window (1), CommandIDs::closeWindow);
+    EXPECT_EQ (shown(), saveDialog + " | " + ask + "Long.karvelo | " + saveDialog);
+
+    // Loaded into a window that has a file: the window stays as it was, bound to its own file.
+    desktop->files = { good };
+    invoke (CommandIDs::openPreset);
+    desktop->answers = { Answer::no };
+    window (2).openFile (broken);
+    EXPECT_EQ (shown (3), openDialog + " | " + ask + "Good.karvelo | " + openError);
+    EXPECT_EQ (window (2).getName(), "Karvelo Editor Good.karvelo");
+    EXPECT_EQ (presetOf (window (2)).getData(), variedBlock (2));
+    ASSERT_TRUE (presetOf (window (2)).setData (variedBlock (4)));
+    invoke (window (2), CommandIDs::save);
+    EXPECT_EQ (contentsOf (good), fileImageOf (variedBlock (4)));
+    EXPECT_EQ (contentsOf (broken), brokenBytes);
+}
+
+TEST_F (Windows, SaveAsGivesANameWithoutExtensionTheEditorsOwn)
+{
+    start();
+    const auto typed = folder.getChildFile ("mine");
+    const auto completed = folder.getChildFile ("mine.karvelo");
+    const auto replaceQuestion =
+        "ask Select filename to save: \"mine.karvelo\" already exists. Replace it? [Replace//Cancel]";
+    desktop->files = { typed, typed, typed, folder.getChildFile ("mine.v2") };
+    desktop->answers = { Answer::cancel, Answer::yes };
+
+    invoke (window (0), CommandIDs::saveAs);
+    EXPECT_EQ (window (0).getName(), "Karvelo Editor mine");
+    EXPECT_EQ (contentsOf (completed), fileImageOf (factoryPresetBlock()));
+    EXPECT_FALSE (typed.exists());
+
+    // The dialog warned about "mine" only: replacing "mine.karvelo" is asked about.
+    ASSERT_TRUE (presetOf (window (0)).setData (variedBlock (1)));
+    invoke (window (0), CommandIDs::saveAs);
+    EXPECT_EQ (contentsOf (completed), fileImageOf (factoryPresetBlock()));
+    invoke (window (0), CommandIDs::saveAs);
+    EXPECT_EQ (contentsOf (completed), fileImageOf (variedBlock (1)));
+
+    invoke (window (0), CommandIDs::saveAs); // a name with an extension of its own is kept
+    EXPECT_EQ (contentsOf (folder.getChildFile ("mine.v2")), fileImageOf (variedBlock (1)));
+    EXPECT_EQ (window (0).getName(), "Karvelo Editor mine");
+    EXPECT_EQ (shown(), saveDialog + " | " + saveDialog + " | " + replaceQuestion + " | " + saveDialog + " | "
+                            + replaceQuestion + " | " + saveDialog);
+}
+
+TEST_F (Windows, KnowWhetherTheirPresetHoldsEditsThatNoFileHas)
+{
+    struct Recorder : MainWindow::Listener
+    {
+        void presetEditsChanged (MainWindow& w) override
+        {
+            heard.add (w.hasUnsavedEdits() ? "edited" : "unedited");
+        }
+        juce::StringArray heard;
+    } recorder;
+
+    const auto file = writePresetFile ("Set.karvelo", variedBlock (1));
+    start ({ file.getFullPathName() });
+    auto& w = window (0);
+    auto& panel = panelOf (w);
+    w.addListener (&recorder);
+
+    // What the window told its listener after each step (a reply may come in more than one notice).
+    const auto after = [&] (std::function<void()> action)
+    {
+        action();
+        settle (60);
+        auto heard = std::exchange (recorder.heard, {});
+        heard.removeDuplicates (false);
+        return heard.joinIntoString (" ");
+    };
+    const auto setCc = [&] (int knob, int value)
+    {
+        return [&panel, knob, value]
+        { panel.getKnobView (knob).getCcBox().setValue (value, juce::sendNotificationSync); };
+    };
+
+    EXPECT_EQ (after ([] {}), ""); // the opened file's own change notices are no edit
+    EXPECT_FALSE (w.hasUnsavedEdits());
+    EXPECT_EQ (after (setCc (0, 60)), "edited");
+    EXPECT_EQ (after (setCc (1, 61)), "edited"); // every further change, for the recovery writer
+    EXPECT_EQ (after ([&] { invoke (w, CommandIDs::save); }), "unedited");
+    EXPECT_EQ (after (setCc (1, 1)), "edited"); // edited back to the file's number: still an edit
+    EXPECT_EQ (after ([&] { invoke (w, CommandIDs::save); }), "unedited");
+
+    controller.setBlock (variedBlock (9));
+    EXPECT_EQ (after (
+                   [&]
+                   {
+                       invoke (w, CommandIDs::loadFromHardware);
+                       MessageLoop::runUntil ([&] { return presetOf (w).getData() == variedBlock (9); });
+                   }),
+               "edited");
+    desktop->answers = { Answer::no, Answer::no };
+    EXPECT_EQ (after ([&] { w.openFile (writePresetFile ("Other.karvelo", variedBlock (5))); }), "unedited");
+    EXPECT_EQ (after (setCc (2, 62)), "edited");
+    EXPECT_EQ (after ([&] { w.openFile (folder.getChildFile ("Missing.karvelo")); }), "");
+    EXPECT_TRUE (w.hasUnsavedEdits());
+    desktop->files = { folder.getChildFile ("Copy.karvelo") };
+    EXPECT_EQ (after ([&] { invoke (w, CommandIDs::saveAs); }), "unedited");
+    EXPECT_EQ (shown(), ask + "Set.karvelo | " + ask
+                            + "Other.karvelo | warning Karvelo Editor: Error Opening File. | " + saveDialog);
+    w.removeListener (&recorder);
 }

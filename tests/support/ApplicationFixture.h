@@ -11,22 +11,27 @@
 #include <gtest/gtest.h>
 
 // The real application object, started in-process on virtual MIDI devices with a simulated
-// controller plugged in, its questions and dialogs answered from a script.
+// controller plugged in, its questions and dialogs answered from a script, its unsaved edits kept
+// in a recovery folder of the test's own.
 class ApplicationFixture : public ::testing::Test
 {
 protected:
     static constexpr int answerTimeout = 150;
+    static constexpr int recoveryDelay = 50;
 
     ~ApplicationFixture() override { stop(); }
 
-    // Creates the application, with a fresh script, and runs its start-up with this command line.
-    void start (const juce::String& commandLine = {})
+    // Creates the application, with a fresh script (holding these answers for questions asked at
+    // start), and runs its start-up with these arguments.
+    void start (const juce::StringArray& arguments = {}, std::deque<DesktopServices::Answer> answers = {})
     {
         auto script = std::make_unique<ScriptedDesktopServices>();
+        script->answers = std::move (answers);
         desktop = script.get();
         app = std::make_unique<KarveloEditorApplication> ([this] { return system->createLayer(); },
-                                                          std::move (script), answerTimeout);
-        app->initialise (commandLine);
+                                                          std::move (script), answerTimeout,
+                                                          RecoverySettings{ recoveryFolder, recoveryDelay });
+        app->startWithArguments (arguments);
     }
 
     void stop()
@@ -134,6 +139,7 @@ protected:
     std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
     SimulatedKarvelo controller{ system };
     TemporaryFolder folder;
+    juce::File recoveryFolder = folder.getChildFile ("recovery");
     ScriptedDesktopServices* desktop = nullptr;
     std::unique_ptr<KarveloEditorApplication> app;
 };

@@ -39,6 +39,15 @@ DesktopServices::Answer ScriptedDesktopServices::askYesNoCancel (Text title, Tex
     return next (answers, Answer::cancel, "ask " + title + ": " + message);
 }
 
+DesktopServices::Answer ScriptedDesktopServices::askQuestion (Text title, Text message, Text yesText,
+                                                              Text noText, Text cancelText)
+{
+    frontWindows.add (frontWindowName());
+    const auto buttons = juce::StringArray{ yesText, noText, cancelText };
+    return next (answers, Answer::cancel,
+                 "ask " + title + ": " + message + " [" + buttons.joinIntoString ("/") + "]");
+}
+
 std::optional<juce::File> ScriptedDesktopServices::browseForFileToOpen (Text title, Text patterns)
 {
     return next (files, std::optional<juce::File>(), "open " + title + ": " + patterns);

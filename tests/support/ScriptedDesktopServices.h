@@ -6,7 +6,8 @@
 #include <functional>
 
 // Answers the editor's questions and file dialogs from a script and logs every box it was asked to
-// show, one entry each: "ask <title>: <message>", "open <title>: <patterns>", "save <title>:
+// show, one entry each: "ask <title>: <message>" (with " [<yes>/<no>/<cancel>]" for a question with
+// buttons of its own), "open <title>: <patterns>", "save <title>:
 // <patterns>", "warning <title>: <message>", "native <title>: <message>", "document <path>" and
 // "quit". A question or dialog with no scripted answer fails the test and is cancelled.
 class ScriptedDesktopServices : public DesktopServices
@@ -15,6 +16,7 @@ public:
     using Text = const juce::String&;
 
     Answer askYesNoCancel (Text title, Text message) override;
+    Answer askQuestion (Text title, Text message, Text yesText, Text noText, Text cancelText) override;
     std::optional<juce::File> browseForFileToOpen (Text title, Text patterns) override;
     std::optional<juce::File> browseForFileToSave (Text title, Text patterns) override;
     void showWarning (Text title, Text text) override { log.add ("warning " + title + ": " + text); }
