@@ -327,10 +327,13 @@ juce::Array<juce::File> OrvikEditorApplication::getUserGuideLocations() const
         juce::File (application.getFullPathName() + "/Contents/Resources/").getChildFile (userGuideFileName)
     };
 #else
-    // Installed: <prefix>/bin/<program> with its data in <prefix>/share/karvelo-editor. A build
-    // tree that is not installed keeps the guide beside the executable.
+    // Installed: <prefix>/bin/<program> with the guide in <prefix>/share/doc/karvelo-editor, or in
+    // <prefix>/share/karvelo-editor where a system leaves documentation out. A build tree that is
+    // not installed keeps the guide beside the executable.
     const auto folder = application.getParentDirectory();
-    return { folder.getSiblingFile ("share").getChildFile ("karvelo-editor").getChildFile (userGuideFileName),
+    const auto share = folder.getSiblingFile ("share");
+    return { share.getChildFile ("doc/karvelo-editor").getChildFile (userGuideFileName),
+             share.getChildFile ("karvelo-editor").getChildFile (userGuideFileName),
              folder.getChildFile (userGuideFileName) };
 #endif
 }

@@ -260,14 +260,16 @@ TEST_F (Windows, HelpShowsOneCentredAboutWindowThatAClickTakesAwayAndTheUserGuid
     const juce::String guide = "Karvelo Editor - User Guide - v1.0.pdf";
     const auto beside =
         juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile (guide);
-    const auto installed = beside.getParentDirectory().getSiblingFile ("share/karvelo-editor/" + guide);
+    const auto share = beside.getParentDirectory().getSiblingFile ("share");
+    const auto documented = share.getChildFile ("doc/karvelo-editor/" + guide);
+    const auto installed = share.getChildFile ("karvelo-editor/" + guide);
 
-    if (installed.exists() || beside.exists())
+    if (documented.exists() || installed.exists() || beside.exists())
         GTEST_SKIP() << "a user guide is already in place";
 
     invoke (CommandIDs::openUserGuide);
-    EXPECT_EQ (shown(), "native Karvelo Editor: Unable to find user guide.\n" + installed.getFullPathName()
-                            + "\n" + beside.getFullPathName());
+    EXPECT_EQ (shown(), "native Karvelo Editor: Unable to find user guide.\n" + documented.getFullPathName()
+                            + "\n" + installed.getFullPathName() + "\n" + beside.getFullPathName());
     ASSERT_TRUE (beside.replaceWithText ("%PDF-1.4\n"));
     invoke (CommandIDs::openUserGuide);
     beside.deleteFile();
