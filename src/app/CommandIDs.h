@@ -17,6 +17,7 @@ enum
     quit = 0x200090,
     minimizeWindow = 0x200300,
     bringAllToFront = 0x200310,
+    midiMonitor = 0x200320,
     openUserGuide = 0x200400,
     about = 0x200410
 };

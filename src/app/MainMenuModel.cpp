@@ -49,6 +49,8 @@ juce::PopupMenu MainMenuModel::getMenuForIndex (int, const juce::String& menuNam
     {
         add (CommandIDs::minimizeWindow);
         add (CommandIDs::bringAllToFront);
+        menu.addSeparator();
+        add (CommandIDs::midiMonitor);
     }
     else if (menuName == "Help")
     {

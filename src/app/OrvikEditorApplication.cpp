@@ -78,6 +78,7 @@ void OrvikEditorApplication::startWithArguments (const juce::StringArray& argume
     Fonts::useEmbeddedTypeface();
 
     midiManager = new MidiManager (createDeviceLayer());
+    midiTraffic = new MidiTraffic (midiManager);
     windowManager = new WindowManager();
 
     commandManager = std::make_unique<juce::ApplicationCommandManager>();
@@ -172,6 +173,7 @@ void OrvikEditorApplication::shutdown()
 
     // Windows still open now were not asked about: their unsaved edits stay for the next start.
     recovery = nullptr;
+    midiMonitorWindow = nullptr;
     windowManager = nullptr;
     menuModel = nullptr;
     commandManager = nullptr;
@@ -296,6 +298,32 @@ void OrvikEditorApplication::showMidiSetupWindow()
     midiSetupWindow->toFront (true);
 }
 
+void OrvikEditorApplication::showMidiMonitorWindow()
+{
+    if (midiMonitorWindow == nullptr)
+    {
+        // Incoming messages are matched against the preset of the window in front, or of the newest
+        // window while the monitor itself is in front.
+        midiMonitorWindow = new MidiMonitorWindow (midiTraffic,
+                                                   [this]() -> std::optional<ByteArray>
+                                                   {
+                                                       auto window = windowManager->getActiveWindow();
+
+                                                       if (window == nullptr)
+                                                           window = windowManager->getWindows().getLast();
+
+                                                       if (window == nullptr)
+                                                           return std::nullopt;
+
+                                                       return window->getPreset()->getData();
+                                                   });
+        midiMonitorWindow->centreWithSize (midiMonitorWindow->getWidth(), midiMonitorWindow->getHeight());
+    }
+
+    midiMonitorWindow->setVisible (true);
+    midiMonitorWindow->toFront (true);
+}
+
 void OrvikEditorApplication::closeMidiSetupWindow()
 {
     midiSetupWindow = nullptr;
@@ -399,8 +427,8 @@ void OrvikEditorApplication::savePresetFileResult (int result)
 void OrvikEditorApplication::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
     commands.addArray ({ CommandIDs::newDocument, CommandIDs::openPreset, CommandIDs::about,
-                         CommandIDs::bringAllToFront, CommandIDs::openUserGuide, CommandIDs::midiSetup,
-                         CommandIDs::quit });
+                         CommandIDs::bringAllToFront, CommandIDs::midiMonitor, CommandIDs::openUserGuide,
+                         CommandIDs::midiSetup, CommandIDs::quit });
 }
 
 void OrvikEditorApplication::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
@@ -436,6 +464,9 @@ void OrvikEditorApplication::getCommandInfo (juce::CommandID commandID, juce::Ap
         case CommandIDs::openUserGuide:
             result.setInfo ("Open User Guide", {}, CommandIDs::category, 0);
             break;
+        case CommandIDs::midiMonitor:
+            result.setInfo ("MIDI Monitor", {}, CommandIDs::category, 0);
+            break;
         case CommandIDs::about:
             result.setInfo ("About", {}, CommandIDs::category, 0);
             break;
@@ -465,6 +496,9 @@ bool OrvikEditorApplication::perform (const InvocationInfo& info)
             break;
         case CommandIDs::openUserGuide:
             openUserGuide();
+            break;
+        case CommandIDs::midiMonitor:
+            showMidiMonitorWindow();
             break;
         case CommandIDs::about:
             showAboutWindow();

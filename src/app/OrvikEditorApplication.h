@@ -3,6 +3,7 @@
 #include "AboutWindow.h"
 #include "DesktopServices.h"
 #include "MainMenuModel.h"
+#include "MidiMonitorWindow.h"
 #include "MidiSetupWindow.h"
 #include "RecoveryFolder.h"
 #include "WindowManager.h"
@@ -102,6 +103,12 @@ public:
 
     void showMidiSetupWindow();
 
+    /** Window > MIDI Monitor: one monitor for the application, kept with its history when closed. */
+    void showMidiMonitorWindow();
+
+    MidiTraffic::Ptr getMidiTraffic() const { return midiTraffic; }
+    MidiMonitorWindow::Ptr getMidiMonitorWindow() const { return midiMonitorWindow; }
+
     /** The open-file dialog of the Open Preset command. */
     void openPresetWithDialog();
 
@@ -138,6 +145,8 @@ private:
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     WindowManager::Ptr windowManager;
     MidiManager::Ptr midiManager;
+    MidiTraffic::Ptr midiTraffic;
+    MidiMonitorWindow::Ptr midiMonitorWindow;
     AboutWindow::Ptr aboutWindow;
     MidiSetupWindow::Ptr midiSetupWindow;
 

@@ -1,6 +1,8 @@
+#include "ApplicationFixture.h"
 #include "HexFile.h"
 #include "MessageLoop.h"
 #include "SimulatedKarvelo.h"
+#include "app/CommandIDs.h"
 #include "app/MidiMonitorComponent.h"
 
 #include <gtest/gtest.h>
@@ -82,4 +84,21 @@ TEST_F (MidiMonitor, KeepsABoundedHistoryThroughAFlood)
     ASSERT_TRUE (MessageLoop::runUntil (
         [&] { return monitor.getLines().joinIntoString ("\n").endsWith ("Stop"); }, 20000));
     EXPECT_EQ (monitor.getLines().size(), (int) MidiMonitorComponent::maximumLines);
+}
+
+using MonitorWindow = ApplicationFixture;
+
+TEST_F (MonitorWindow, MatchesTheFrontWindowsPreset)
+{
+    start();
+    invoke (CommandIDs::midiMonitor);
+    invoke (CommandIDs::midiMonitor);
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, MIDI Monitor") << "one monitor only";
+
+    // Strip 1's first knob sends CC 16 on channel 1 in the factory preset of the only window.
+    controller.sendFromController (juce::MidiMessage::controllerEvent (1, 16, 5));
+    auto& monitor = app->getMidiMonitorWindow()->getMonitor();
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return monitor.getLines().size() > 0; }));
+    EXPECT_TRUE (monitor.getLines()[0].endsWith ("CC 16 = 5, channel 1 - strip 1 knob 1"))
+        << monitor.getLines()[0];
 }
