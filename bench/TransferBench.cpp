@@ -61,6 +61,11 @@ public:
         std::fprintf (stderr, "transfer-bench: unexpected warning: %s\n", message.toRawUTF8());
         std::exit (1);
     }
+    std::optional<juce::String> askForEntry (const juce::String&, const juce::String&,
+                                             const juce::String&) override
+    {
+        return {};
+    }
     void showNativeMessage (const juce::String&, const juce::String&) override {}
     bool openDocument (const juce::File&) override { return false; }
     void quit() override {}

@@ -15,6 +15,7 @@
 #include "engine/PresetFile.h"
 #include "ui/MainContentComponent.h"
 
+#include <cstdlib>
 #include <iostream>
 #include <map>
 
@@ -94,6 +95,12 @@ public:
 
         ++filesChosenToSave;
         return folder.getChildFile ("preset-" + juce::String (random.nextInt (12)) + ".karvelo");
+    }
+
+    std::optional<juce::String> askForEntry (const juce::String&, const juce::String&,
+                                             const juce::String&) override
+    {
+        return std::nullopt;
     }
 
     void showWarning (const juce::String&, const juce::String& message) override { ++warnings[message]; }
@@ -178,6 +185,9 @@ public:
         , controller (system)
     {
         folder.createDirectory();
+
+        // The recent files of the run are kept with its presets, not in the user's settings.
+        setenv ("XDG_CONFIG_HOME", folder.getChildFile ("config").getFullPathName().toRawUTF8(), 1);
         auto services = std::make_unique<SoakDesktop> (random, folder);
         desktop = services.get();
         app = std::make_unique<KarveloEditorApplication> ([this] { return system->createLayer(); },

@@ -39,6 +39,11 @@ public:
     virtual std::optional<juce::File> browseForFileToSave (const juce::String& title,
                                                            const juce::String& patterns) = 0;
 
+    /** A modal box asking for a short entry, with OK and Cancel: what was typed (only characters of
+        allowedCharacters can be), or nothing when the user cancels. */
+    virtual std::optional<juce::String> askForEntry (const juce::String& title, const juce::String& message,
+                                                     const juce::String& allowedCharacters) = 0;
+
     /** A warning box with one OK button; returns at once. */
     virtual void showWarning (const juce::String& title, const juce::String& message) = 0;
 

@@ -91,35 +91,10 @@ MainWindow::Ptr KarveloEditorApplication::openPresetFileInNewWindow (const juce:
     // The factory preset shown in its place must never be saved over the file.
     if (! loaded)
         window->forgetFile();
+    else
+        rememberRecentFile (file);
 
     return window;
-}
-
-juce::Array<juce::Value> KarveloEditorApplication::getParameterValues (EditorPreset& preset)
-{
-    const auto& karvelo = dynamic_cast<KARVELOEditorPreset&> (preset);
-    juce::Array<juce::Value> values;
-
-    const auto addEach = [&values] (const MEditorControl& control, const juce::StringArray& names)
-    {
-        for (const auto& name : names)
-            values.add (control.getParameterValue (name));
-    };
-
-    const juce::StringArray knobParameters{ ParameterNames::midiChannel, ParameterNames::cc };
-    const juce::StringArray switchParameters{ ParameterNames::midiChannel, ParameterNames::type,
-                                              ParameterNames::cc };
-
-    for (int i = 0; i < KARVELOEditorPreset::numKnobs; ++i)
-        addEach (*karvelo.getKnob (i), knobParameters);
-
-    for (int i = 0; i < KARVELOEditorPreset::numFaders; ++i)
-        addEach (*karvelo.getFader (i), knobParameters);
-
-    for (int i = 0; i < KARVELOEditorPreset::numSwitches; ++i)
-        addEach (*karvelo.getSwitch (i), switchParameters);
-
-    return values;
 }
 
 juce::Image KarveloEditorApplication::createAboutImage()

@@ -21,7 +21,6 @@ public:
     void newDocument() override;
     MainWindow::Ptr openWindowForPreset (EditorPreset::Ptr preset) override;
     MainWindow::Ptr openPresetFileInNewWindow (const juce::File& file) override;
-    juce::Array<juce::Value> getParameterValues (EditorPreset& preset) override;
     OrvikEditorEngine::Ptr getEngine() override;
     EditorPreset::Ptr createDefaultPreset() override;
     juce::Image createAboutImage() override;

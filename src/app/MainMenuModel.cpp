@@ -2,8 +2,11 @@
 
 #include "CommandIDs.h"
 
-MainMenuModel::MainMenuModel (juce::ApplicationCommandManager& commands)
+MainMenuModel::MainMenuModel (juce::ApplicationCommandManager& commands, UserSettings& userSettings,
+                              std::function<void (const juce::File&)> openRecent)
     : commandManager (commands)
+    , settings (userSettings)
+    , openRecentFile (std::move (openRecent))
 {
     setApplicationCommandManagerToWatch (&commandManager);
 }
@@ -15,7 +18,7 @@ MainMenuModel::~MainMenuModel()
 
 juce::StringArray MainMenuModel::getMenuBarNames()
 {
-    return { "File", "Window", "Help" };
+    return { "File", "Edit", "Window", "Help" };
 }
 
 juce::PopupMenu MainMenuModel::getMenuForIndex (int, const juce::String& menuName)
@@ -27,6 +30,16 @@ juce::PopupMenu MainMenuModel::getMenuForIndex (int, const juce::String& menuNam
     {
         add (CommandIDs::newDocument);
         add (CommandIDs::openPreset);
+
+        juce::PopupMenu recent;
+        const auto files = settings.getRecentFiles();
+
+        for (int i = 0; i < files.size(); ++i)
+            recent.addItem (firstRecentFileItem + i, files[i].getFullPathName());
+
+        recent.addSeparator();
+        recent.addItem (clearRecentFilesItem, "Clear List", ! files.isEmpty());
+        menu.addSubMenu ("Open Recent", recent);
         menu.addSeparator();
         add (CommandIDs::closeWindow);
         menu.addSeparator();
@@ -44,6 +57,16 @@ juce::PopupMenu MainMenuModel::getMenuForIndex (int, const juce::String& menuNam
             menu.addSeparator();
             add (CommandIDs::quit);
         }
+    }
+    else if (menuName == "Edit")
+    {
+        add (CommandIDs::undo);
+        add (CommandIDs::redo);
+        menu.addSeparator();
+        add (CommandIDs::copyStrip);
+        add (CommandIDs::pasteStrip);
+        menu.addSeparator();
+        add (CommandIDs::setEveryChannel);
     }
     else if (menuName == "Window")
     {
@@ -63,4 +86,19 @@ juce::PopupMenu MainMenuModel::getMenuForIndex (int, const juce::String& menuNam
     return menu;
 }
 
-void MainMenuModel::menuItemSelected (int, int) {}
+void MainMenuModel::menuItemSelected (int menuItemID, int)
+{
+    // Command items come here too, after the command manager has carried them out.
+    if (menuItemID == clearRecentFilesItem)
+    {
+        settings.clearRecentFiles();
+        menuItemsChanged();
+        return;
+    }
+
+    const auto files = settings.getRecentFiles();
+    const auto index = menuItemID - firstRecentFileItem;
+
+    if (juce::isPositiveAndBelow (index, files.size()) && openRecentFile != nullptr)
+        openRecentFile (files[index]);
+}

@@ -1,20 +1,33 @@
 #pragma once
 
+#include "UserSettings.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** The menu bar: File, Window and Help, built from command items only, so every item shows its
+#include <functional>
+
+/** The menu bar: File, Edit, Window and Help, built from command items, so every item shows its
     command's name, key and enabled state at the moment the menu opens. Where menus live inside the
     windows (Linux, Windows) there is no application menu: Help then also holds About, and File ends
-    with Quit. */
+    with Quit.
+
+    File > Open Recent is the one submenu that is not made of commands: the recent preset files,
+    newest first, then Clear List. Choosing a file hands it to the application.
+*/
 class MainMenuModel : public juce::MenuBarModel
 {
 public:
-    explicit MainMenuModel (juce::ApplicationCommandManager& commandManager);
+    MainMenuModel (juce::ApplicationCommandManager& commandManager, UserSettings& settings,
+                   std::function<void (const juce::File&)> openRecentFile);
     ~MainMenuModel() override;
 
     juce::StringArray getMenuBarNames() override;
     juce::PopupMenu getMenuForIndex (int topLevelMenuIndex, const juce::String& menuName) override;
     void menuItemSelected (int menuItemID, int topLevelMenuIndex) override;
+
+    /** The item ids of Open Recent: the files from firstRecentFileItem on, in the list's order. */
+    static constexpr int clearRecentFilesItem = 100;
+    static constexpr int firstRecentFileItem = 101;
 
     /** Whether the menu bar belongs to each window rather than to the desktop. */
     static constexpr bool menusLiveInWindows()
@@ -28,6 +41,8 @@ public:
 
 private:
     juce::ApplicationCommandManager& commandManager;
+    UserSettings& settings;
+    std::function<void (const juce::File&)> openRecentFile;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainMenuModel)
 };

@@ -2,7 +2,15 @@
 
 #include "CommandIDs.h"
 #include "engine/SysExProtocol.h"
+#include "ui/KARVELOKnobView.h"
+#include "ui/KARVELOSwitchView.h"
 #include "ui/NumberBoxComponent.h"
+
+namespace
+{
+constexpr const char* setEveryChannelStep = "Set Every Channel";
+constexpr const char* pasteStripStep = "Paste Strip";
+} // namespace
 
 MainWindow::MainWindow (std::unique_ptr<juce::Component> content, EditorPreset::Ptr presetToEdit,
                         OrvikEditorEngine::Ptr sharedEngine, const juce::String& name, Owner& windowOwner,
@@ -27,17 +35,10 @@ MainWindow::MainWindow (std::unique_ptr<juce::Component> content, EditorPreset::
     setTitleName (displayName);
     setUsingNativeTitleBar (true);
 
-    // Filled before any listener is added: a listener is registered with the value's own address.
-    const auto values = owner.getParameterValues (*preset);
-    watchedValues.reserve (static_cast<size_t> (values.size()));
-
-    for (const auto& value : values)
-        watchedValues.emplace_back (value);
-
-    for (auto& value : watchedValues)
-        value.addListener (this);
-
-    uneditedBlock = preset->getData();
+    auto* karvelo = dynamic_cast<KARVELOEditorPreset*> (preset.get());
+    jassert (karvelo != nullptr);
+    history = std::make_unique<PresetHistory> (karvelo);
+    history->onChange = [this] { historyChanged(); };
 
     if (windowMenuBar != nullptr)
         setMenuBar (windowMenuBar);
@@ -46,15 +47,14 @@ MainWindow::MainWindow (std::unique_ptr<juce::Component> content, EditorPreset::
     setContentOwned (content.release(), true);
     setContentComponentSize (width, height);
     setResizable (false, false);
+
+    forEachBox ([this] (juce::Label& box) { box.addListener (this); });
 }
 
 MainWindow::~MainWindow()
 {
-    cancelPendingUpdate();
-
-    for (auto& value : watchedValues)
-        value.removeListener (this);
-
+    history->onChange = nullptr;
+    forEachBox ([this] (juce::Label& box) { box.removeListener (this); });
     setMenuBar (nullptr);
     clearContentComponent();
 }
@@ -82,10 +82,43 @@ void MainWindow::takeEntryBeingTyped()
         NumberBoxComponent<int>::commitEditsWithin (*content);
 }
 
+template <typename Function>
+void MainWindow::forEachBox (Function&& function)
+{
+    std::function<void (juce::Component&)> visit = [&] (juce::Component& component)
+    {
+        if (auto* box = dynamic_cast<NumberBoxComponent<int>*> (&component))
+            function (static_cast<juce::Label&> (*box));
+
+        for (auto* child : component.getChildren())
+            visit (*child);
+    };
+
+    if (auto* content = getContentComponent())
+        visit (*content);
+}
+
+void MainWindow::editorShown (juce::Label*, juce::TextEditor& editor)
+{
+    // A text editor keeps Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y for its own undo before its window's keys
+    // are looked at; the command keys are tried in the editor first instead.
+    entryOpen = true;
+
+    if (auto* commands = owner.getCommandManager())
+        editor.addKeyListener (commands->getKeyMappings());
+}
+
+void MainWindow::editorHidden (juce::Label*, juce::TextEditor&)
+{
+    entryOpen = false;
+}
+
 void MainWindow::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
     commands.addArray ({ CommandIDs::loadFromHardware, CommandIDs::closeWindow, CommandIDs::save,
-                         CommandIDs::saveAs, CommandIDs::minimizeWindow, CommandIDs::sendToHardware });
+                         CommandIDs::saveAs, CommandIDs::minimizeWindow, CommandIDs::sendToHardware,
+                         CommandIDs::undo, CommandIDs::redo, CommandIDs::copyStrip, CommandIDs::pasteStrip,
+                         CommandIDs::setEveryChannel });
 }
 
 void MainWindow::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
@@ -119,6 +152,38 @@ void MainWindow::getCommandInfo (juce::CommandID commandID, juce::ApplicationCom
             result.addDefaultKeypress ('m', command);
             break;
 
+        case CommandIDs::undo:
+            // An entry typed a moment ago is named once its notice has arrived; the menu is built now.
+            history->recordPendingEdits();
+            result.setInfo (juce::String ("Undo " + history->getUndoName()).trimEnd(), {},
+                            CommandIDs::category, 0);
+            result.addDefaultKeypress ('z', command);
+            // With a box being edited, Undo takes back what it holds.
+            result.setActive (history->canUndo() || entryOpen);
+            break;
+
+        case CommandIDs::redo:
+            result.setInfo (juce::String ("Redo " + history->getRedoName()).trimEnd(), {},
+                            CommandIDs::category, 0);
+            result.addDefaultKeypress ('z', command | juce::ModifierKeys::shiftModifier);
+            result.addDefaultKeypress ('y', command);
+            result.setActive (history->canRedo());
+            break;
+
+        case CommandIDs::copyStrip:
+            result.setInfo ("Copy Strip", {}, CommandIDs::category, 0);
+            result.setActive (getFocusedStrip().has_value());
+            break;
+
+        case CommandIDs::pasteStrip:
+            result.setInfo ("Paste Strip", {}, CommandIDs::category, 0);
+            result.setActive (getFocusedStrip().has_value() && ! owner.getStripClipboard().isEmpty());
+            break;
+
+        case CommandIDs::setEveryChannel:
+            result.setInfo ("Set Every Channel...", {}, CommandIDs::category, 0);
+            break;
+
         default:
             break;
     }
@@ -145,6 +210,23 @@ bool MainWindow::perform (const InvocationInfo& info)
             return true;
         case CommandIDs::minimizeWindow:
             setMinimised (true);
+            return true;
+        case CommandIDs::undo:
+            takeEntryBeingTyped();
+            history->undo();
+            return true;
+        case CommandIDs::redo:
+            takeEntryBeingTyped();
+            history->redo();
+            return true;
+        case CommandIDs::copyStrip:
+            copyStrip();
+            return true;
+        case CommandIDs::pasteStrip:
+            pasteStrip();
+            return true;
+        case CommandIDs::setEveryChannel:
+            setEveryChannel();
             return true;
         default:
             return false;
@@ -183,7 +265,7 @@ bool MainWindow::save()
         const auto written = engine->savePresetFile (file, preset);
 
         if (written)
-            markUnedited();
+            saved (file);
 
         return written;
     }
@@ -229,7 +311,7 @@ bool MainWindow::saveAs()
     setTitleName (file.getFileNameWithoutExtension());
 
     if (written)
-        markUnedited();
+        saved (file);
 
     return written;
 }
@@ -243,14 +325,20 @@ void MainWindow::openFile (const juce::File& file)
         return;
 
     // The file's result box follows from the application; a failed load changed nothing, and the
-    // window stays bound to what it holds.
-    if (engine->openPresetFile (file, preset) != OrvikEditorEngine::OpenResult::loaded)
-        return;
+    // window stays bound to what it holds. A block that loads is no step: the history starts again.
+    {
+        const juce::ScopedValueSetter<bool> loading (quiet, true);
+
+        if (engine->openPresetFile (file, preset) != OrvikEditorEngine::OpenResult::loaded)
+            return;
+    }
 
     filePath = file.getFullPathName();
     displayName = file.getFileName();
     setTitleName (displayName);
-    markUnedited();
+    recovered = false;
+    history->reset();
+    owner.rememberRecentFile (file);
 }
 
 void MainWindow::forgetFile()
@@ -263,34 +351,158 @@ ByteArray MainWindow::getFileImage() const
     return SysExProtocol::createFileImage (engine->getProductId(), *preset);
 }
 
+bool MainWindow::hasUnsavedEdits() const
+{
+    return recovered || history->hasUnsavedEdits();
+}
+
 void MainWindow::markAsEdited()
 {
-    edited = true;
-    listeners.callNewestFirst ([this] (Listener& l) { l.presetEditsChanged (*this); });
+    recovered = true;
+    historyChanged();
 }
 
-void MainWindow::markUnedited()
+void MainWindow::saved (const juce::File& file)
 {
-    uneditedBlock = preset->getData();
-
-    if (std::exchange (edited, false))
-        listeners.callNewestFirst ([this] (Listener& l) { l.presetEditsChanged (*this); });
+    recovered = false;
+    history->markSaved();
+    owner.rememberRecentFile (file);
 }
 
-void MainWindow::valueChanged (juce::Value&)
+void MainWindow::historyChanged()
 {
-    // A whole block stored at once changes every value: one look at the preset is enough.
-    triggerAsyncUpdate();
-}
-
-void MainWindow::handleAsyncUpdate()
-{
-    // Notices of a load or a save arrive after it, when the preset holds the block it left.
-    if (! edited && preset->getData() == uneditedBlock)
+    if (quiet)
         return;
 
-    edited = true;
-    listeners.callNewestFirst ([this] (Listener& l) { l.presetEditsChanged (*this); });
+    const auto edited = hasUnsavedEdits();
+
+    if (edited || std::exchange (toldEdited, false))
+        listeners.callNewestFirst ([this] (Listener& l) { l.presetEditsChanged (*this); });
+
+    toldEdited = edited;
+
+    if (auto* commands = owner.getCommandManager())
+        commands->commandStatusChanged();
+}
+
+//==============================================================================
+void MainWindow::setEveryChannel()
+{
+    takeEntryBeingTyped();
+    const auto entry = owner.getDesktopServices().askForEntry (
+        setEveryChannelStep, "The MIDI channel, 1 to 16, for all 57 controls:", "0123456789");
+
+    if (! entry.has_value())
+        return;
+
+    const auto channel = entry->length() <= 8 ? entry->getLargeIntValue() : 0;
+
+    if (! entry->containsOnly ("0123456789") || channel < 1 || channel > 16)
+    {
+        owner.getDesktopServices().showWarning (
+            owner.getApplicationDisplayName(),
+            (entry->isEmpty() ? juce::String ("No channel was entered.")
+                              : entry->quoted() + " is not a MIDI channel.")
+                + " Enter a number from 1 to 16; no channel was changed.");
+        return;
+    }
+
+    auto block = preset->getData();
+
+    for (auto& control : KARVELOControlMap::getControls())
+        block.set (control.channelOffset, static_cast<juce::uint8> (channel - 1));
+
+    history->perform (setEveryChannelStep, block);
+}
+
+std::optional<int> MainWindow::getFocusedStrip() const
+{
+    auto* focused = juce::Component::getCurrentlyFocusedComponent();
+
+    if (focused == nullptr || ! isParentOf (focused))
+        return std::nullopt;
+
+    const auto& karvelo = dynamic_cast<const KARVELOEditorPreset&> (*preset);
+
+    for (auto* component = focused; component != this; component = component->getParentComponent())
+    {
+        const MEditorControl* control = nullptr;
+
+        if (auto* knobView = dynamic_cast<KARVELOKnobView*> (component))
+            control = knobView->getControl().get();
+        else if (auto* switchView = dynamic_cast<KARVELOSwitchView*> (component))
+            control = switchView->getControl().get();
+        else
+            continue;
+
+        for (auto& entry : KARVELOControlMap::getControls())
+        {
+            const MEditorControl* candidate =
+                entry.kind == KARVELOControlMap::Kind::knob ? karvelo.getKnob (entry.index).get()
+                : entry.kind == KARVELOControlMap::Kind::fader
+                    ? static_cast<const MEditorControl*> (karvelo.getFader (entry.index).get())
+                    : karvelo.getSwitch (entry.index).get();
+
+            if (candidate == control)
+                return entry.isMaster() ? std::nullopt : std::optional<int> (entry.strip);
+        }
+
+        return std::nullopt;
+    }
+
+    return std::nullopt;
+}
+
+void MainWindow::copyStrip()
+{
+    const auto strip = getFocusedStrip();
+
+    if (! strip.has_value())
+        return;
+
+    takeEntryBeingTyped();
+    const auto block = preset->getData();
+    auto& clipboard = owner.getStripClipboard();
+    clipboard.clearQuick();
+
+    for (auto& control : KARVELOControlMap::getControls())
+        if (control.strip == *strip)
+            clipboard.add (KARVELOControlMap::messageOf (control, block));
+
+    // Paste Strip is now possible in every window.
+    if (auto* commands = owner.getCommandManager())
+        commands->commandStatusChanged();
+}
+
+void MainWindow::pasteStrip()
+{
+    const auto strip = getFocusedStrip();
+    const auto& clipboard = owner.getStripClipboard();
+
+    if (! strip.has_value() || clipboard.isEmpty())
+        return;
+
+    takeEntryBeingTyped();
+    auto block = preset->getData();
+    int next = 0;
+
+    // Every strip holds the same seven controls in the same order.
+    for (auto& control : KARVELOControlMap::getControls())
+    {
+        if (control.strip != *strip)
+            continue;
+
+        const auto& message = clipboard.getReference (next++);
+        block.set (control.channelOffset, static_cast<juce::uint8> (message.channel));
+        block.set (control.numberOffset, static_cast<juce::uint8> (message.number));
+
+        if (control.typeOffset >= 0)
+            block.set (control.typeOffset,
+                       static_cast<juce::uint8> (message.isNote ? KARVELOSwitch::typeNote
+                                                                : KARVELOSwitch::typeControlChange));
+    }
+
+    history->perform (pasteStripStep, block);
 }
 
 void MainWindow::sendToHardware()

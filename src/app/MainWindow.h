@@ -2,7 +2,11 @@
 
 #include "DesktopServices.h"
 #include "engine/OrvikEditorEngine.h"
+#include "model/KARVELOControlMap.h"
 #include "model/ListenerArray.h"
+#include "model/PresetHistory.h"
+
+#include <optional>
 
 /** The document window of one preset: shows its main panel, carries the preset's commands (close,
     save, save as, load from and send to the controller, minimise) and asks whether to save before it
@@ -11,16 +15,20 @@
     The title is the application's name and the window's display name: "Untitled n" until the preset
     has a file, then the file's name.
 
-    The window knows whether its preset has unsaved edits: changes since it was last opened, loaded
-    or saved. It learns of changes from the preset's parameter values, whatever made them (a box, a
-    reply from the controller), as their change notices arrive on the message thread.
+    Each window keeps the undo history of its preset (Edit > Undo and Redo): every change, whatever
+    made it (a box, a reply from the controller, a batch command), is a step. The window knows
+    whether its preset has unsaved edits: whether it differs from what was last opened or saved, so
+    that undoing back to that state clears them.
+
+    Every command of the window first takes an entry still being typed into a box, as Return would.
+    Undo and Redo are no exception: Ctrl+Z in an open box takes the entry and then takes it back,
+    Redo bringing it again, rather than undoing keystrokes inside the box.
 */
 class MainWindow
     : public juce::DocumentWindow
     , public juce::ApplicationCommandTarget
     , public juce::ReferenceCountedObject
-    , private juce::Value::Listener
-    , private juce::AsyncUpdater
+    , private juce::Label::Listener
 {
 public:
     using Ptr = juce::ReferenceCountedObjectPtr<MainWindow>;
@@ -39,8 +47,16 @@ public:
         /** A new preset holding the factory block. */
         virtual EditorPreset::Ptr createDefaultPreset() = 0;
 
-        /** Values sharing every parameter value of the preset. */
-        virtual juce::Array<juce::Value> getParameterValues (EditorPreset& preset) = 0;
+        /** The commands, whose key mappings also work in a box's editor, and whose status follows
+            the window's history. */
+        virtual juce::ApplicationCommandManager* getCommandManager() const = 0;
+
+        /** A preset file was opened or saved: it goes to the top of the recent files. */
+        virtual void rememberRecentFile (const juce::File& file) = 0;
+
+        /** The strip Copy Strip took last, shared by every window: its seven controls in reading
+            order; empty until a strip is copied. */
+        virtual juce::Array<KARVELOControlMap::Message>& getStripClipboard() = 0;
     };
 
     /** Told on the message thread when the window's preset gains or loses unsaved edits, and at every
@@ -90,9 +106,9 @@ public:
         for a window made on a file that could not be loaded, which must not be written over. */
     void forgetFile();
 
-    /** Whether the preset changed since it was last opened, loaded or saved (or was recovered from a
-        process that ended before saving it). */
-    bool hasUnsavedEdits() const noexcept { return edited; }
+    /** Whether the preset differs from what was last opened or saved into the window (or was
+        recovered from a process that ended before saving it). */
+    bool hasUnsavedEdits() const;
 
     /** The preset holds edits that no file has, whatever it holds now. */
     void markAsEdited();
@@ -106,6 +122,16 @@ public:
     void sendToHardware();
     void loadFromHardware();
 
+    /** Sets the channel of every control, as one step, to what the user enters (1 to 16). */
+    void setEveryChannel();
+
+    /** The strip (1 to 8) of the box, or other part of a control's view, that has the keyboard
+        focus in this window; nothing when the focus is elsewhere or on the master fader. */
+    std::optional<int> getFocusedStrip() const;
+
+    void copyStrip();
+    void pasteStrip();
+
     juce::String getFilePath() const { return filePath; }
     juce::String getDisplayName() const { return displayName; }
     EditorPreset::Ptr getPreset() const { return preset; }
@@ -114,20 +140,30 @@ private:
     void setTitleName (const juce::String& shownName);
     void takeEntryBeingTyped();
 
-    /** What the preset holds now is what its file holds. */
-    void markUnedited();
+    /** The preset was written to this file. */
+    void saved (const juce::File& file);
 
-    void valueChanged (juce::Value&) override;
-    void handleAsyncUpdate() override;
+    /** Tells the listeners and the commands about a change of the history. */
+    void historyChanged();
+
+    /** Calls the function on every number box of the panel. */
+    template <typename Function>
+    void forEachBox (Function&& function);
+
+    void labelTextChanged (juce::Label*) override {}
+    void editorShown (juce::Label*, juce::TextEditor& editor) override;
+    void editorHidden (juce::Label*, juce::TextEditor&) override;
 
     juce::String filePath, displayName;
     EditorPreset::Ptr preset;
     OrvikEditorEngine::Ptr engine;
     Owner& owner;
 
-    std::vector<juce::Value> watchedValues;
-    ByteArray uneditedBlock; ///< the block last opened, loaded or saved
-    bool edited = false;
+    std::unique_ptr<PresetHistory> history;
+    bool recovered = false;  ///< holds edits of a process that ended before saving them
+    bool toldEdited = false; ///< what the listeners last heard
+    bool quiet = false;      ///< while a file is being opened into the window
+    bool entryOpen = false;  ///< a box's editor is open
     ListenerArray<Listener> listeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)

@@ -63,6 +63,23 @@ std::optional<juce::File> NativeDesktopServices::browseForFileToSave (const juce
     return std::nullopt;
 }
 
+std::optional<juce::String> NativeDesktopServices::askForEntry (const juce::String& title,
+                                                                const juce::String& message,
+                                                                const juce::String& allowedCharacters)
+{
+    // The desktop's own boxes have no text field: this one is drawn by the editor.
+    juce::AlertWindow box (title, message, juce::MessageBoxIconType::QuestionIcon);
+    box.addTextEditor ("entry", {});
+    box.getTextEditor ("entry")->setInputRestrictions (8, allowedCharacters);
+    box.addButton ("OK", 1, juce::KeyPress (juce::KeyPress::returnKey));
+    box.addButton ("Cancel", 0, juce::KeyPress (juce::KeyPress::escapeKey));
+
+    if (box.runModalLoop() != 1)
+        return std::nullopt;
+
+    return box.getTextEditorContents ("entry");
+}
+
 void NativeDesktopServices::showWarning (const juce::String& title, const juce::String& message)
 {
     juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, title, message, {},

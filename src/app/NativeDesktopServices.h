@@ -13,6 +13,8 @@ public:
                                                    const juce::String& patterns) override;
     std::optional<juce::File> browseForFileToSave (const juce::String& title,
                                                    const juce::String& patterns) override;
+    std::optional<juce::String> askForEntry (const juce::String& title, const juce::String& message,
+                                             const juce::String& allowedCharacters) override;
     void showWarning (const juce::String& title, const juce::String& message) override;
     void showNativeMessage (const juce::String& title, const juce::String& message) override;
     bool openDocument (const juce::File& document) override;

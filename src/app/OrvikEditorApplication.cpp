@@ -86,7 +86,9 @@ void OrvikEditorApplication::startWithArguments (const juce::StringArray& argume
 
     juce::LookAndFeel::getDefaultLookAndFeel().setUsingNativeAlertWindows (true);
 
-    menuModel = std::make_unique<MainMenuModel> (*commandManager);
+    settings = std::make_unique<UserSettings>();
+    menuModel = std::make_unique<MainMenuModel> (*commandManager, *settings,
+                                                 [this] (const juce::File& file) { openRecentFile (file); });
 
 #if JUCE_MAC
     extraApplicationMenuItems.addCommandItem (commandManager.get(), CommandIDs::about);
@@ -177,6 +179,7 @@ void OrvikEditorApplication::shutdown()
     windowManager = nullptr;
     menuModel = nullptr;
     commandManager = nullptr;
+    settings = nullptr;
 }
 
 void OrvikEditorApplication::anotherInstanceStarted (const juce::String& commandLine)
@@ -269,6 +272,34 @@ void OrvikEditorApplication::openPresetWithDialog()
 {
     if (const auto file = desktop->browseForFileToOpen ("Select Filename to open", MainWindow::filePatterns))
         openPresetFileInNewWindow (*file);
+}
+
+juce::String OrvikEditorApplication::getMissingRecentFileMessage (const juce::File& file)
+{
+    return "The file " + file.getFullPathName().quoted()
+           + " no longer exists. It has been removed from the recent files.";
+}
+
+void OrvikEditorApplication::openRecentFile (const juce::File& file)
+{
+    if (file.existsAsFile())
+    {
+        openPresetFileInNewWindow (file);
+        return;
+    }
+
+    settings->removeRecentFile (file);
+    menuModel->menuItemsChanged();
+    desktop->showWarning (messageTitle, getMissingRecentFileMessage (file));
+}
+
+void OrvikEditorApplication::rememberRecentFile (const juce::File& file)
+{
+    if (settings == nullptr)
+        return;
+
+    settings->addRecentFile (file);
+    menuModel->menuItemsChanged();
 }
 
 //==============================================================================

@@ -45,6 +45,9 @@ public:
     static constexpr const char* saveErrorMessage = "Error Saving File.";
     static constexpr const char* recoveryTitle = "Unsaved Presets";
 
+    /** The warning when a recent file chosen from File > Open Recent is gone. */
+    static juce::String getMissingRecentFileMessage (const juce::File& file);
+
     /** The question asked at start when editors that ended without saving left presets behind. */
     static juce::String getRecoveryQuestion (int numPresets);
 
@@ -100,6 +103,9 @@ public:
     juce::String getApplicationDisplayName() const override;
     DesktopServices& getDesktopServices() override;
     void closeWindow (MainWindow& window) override;
+    juce::ApplicationCommandManager* getCommandManager() const override { return commandManager.get(); }
+    void rememberRecentFile (const juce::File& file) override;
+    juce::Array<KARVELOControlMap::Message>& getStripClipboard() override { return stripClipboard; }
 
     void showMidiSetupWindow();
 
@@ -112,15 +118,19 @@ public:
     /** The open-file dialog of the Open Preset command. */
     void openPresetWithDialog();
 
+    /** Opens a file chosen from File > Open Recent as Open Preset does; one that no longer exists
+        leaves the list, with a warning. */
+    void openRecentFile (const juce::File& file);
+
     /** Where the user guide is looked for, in order. */
     juce::Array<juce::File> getUserGuideLocations() const;
 
     MidiManager::Ptr getMidiManager() const { return midiManager; }
     WindowManager::Ptr getWindowManager() const { return windowManager; }
-    juce::ApplicationCommandManager* getCommandManager() const { return commandManager.get(); }
     MainMenuModel* getMenuModel() const { return menuModel.get(); }
     MidiSetupWindow::Ptr getMidiSetupWindow() const { return midiSetupWindow; }
     AboutWindow::Ptr getAboutWindow() const { return aboutWindow; }
+    UserSettings* getUserSettings() const { return settings.get(); }
 
 protected:
     /** Makes, registers and places a main window on the panel; an empty name makes it "Untitled n". */
@@ -141,6 +151,8 @@ private:
     void quitAfterAskingEachWindow();
 
     juce::PopupMenu extraApplicationMenuItems;
+    std::unique_ptr<UserSettings> settings;
+    juce::Array<KARVELOControlMap::Message> stripClipboard;
     std::unique_ptr<MainMenuModel> menuModel;
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     WindowManager::Ptr windowManager;

@@ -60,6 +60,7 @@ PresetHistory::PresetHistory (KARVELOEditorPreset::Ptr presetToFollow)
 
 PresetHistory::~PresetHistory()
 {
+    cancelPendingUpdate();
     preset->removeListener (this);
 
     for (auto* value : watchedValues)
@@ -180,7 +181,12 @@ void PresetHistory::presetDataChanged (KARVELOEditorPreset&)
 void PresetHistory::valueChanged (juce::Value&)
 {
     if (! applying)
-        recordPendingEdits();
+        triggerAsyncUpdate();
+}
+
+void PresetHistory::handleAsyncUpdate()
+{
+    recordPendingEdits();
 }
 
 void PresetHistory::addStep (const juce::String& name, const ByteArray& before, const ByteArray& after)

@@ -16,12 +16,14 @@
     - a change made through perform(), under the name given there (the batch commands).
     A block that leaves the preset as it was is no step.
 
-    Parameter values tell their listeners asynchronously, so an entry becomes a step on the next
-    turn of the message loop; a block stored meanwhile first closes that step. Message thread only.
+    Parameter values tell their listeners asynchronously, so an entry becomes a step a turn or two
+    of the message loop later; a block stored meanwhile first closes that step. The notices of one
+    turn (a block stored changes every value) make one look at the preset. Message thread only.
 */
 class PresetHistory
     : private KARVELOEditorPreset::Listener
     , private juce::Value::Listener
+    , private juce::AsyncUpdater
 {
 public:
     explicit PresetHistory (KARVELOEditorPreset::Ptr preset);
@@ -66,6 +68,7 @@ private:
     void presetDataAboutToChange (KARVELOEditorPreset&) override;
     void presetDataChanged (KARVELOEditorPreset&) override;
     void valueChanged (juce::Value&) override;
+    void handleAsyncUpdate() override;
 
     void addStep (const juce::String& name, const ByteArray& before, const ByteArray& after);
     void apply (const ByteArray& block);

@@ -10,16 +10,30 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 // The real application object, started in-process on virtual MIDI devices with a simulated
 // controller plugged in, its questions and dialogs answered from a script, its unsaved edits kept
-// in a recovery folder of the test's own.
+// in a recovery folder of the test's own, its settings (and anything else kept under the user's
+// XDG folders) in folders of the test's own.
 class ApplicationFixture : public ::testing::Test
 {
 protected:
     static constexpr int answerTimeout = 150;
     static constexpr int recoveryDelay = 50;
 
-    ~ApplicationFixture() override { stop(); }
+    ApplicationFixture()
+    {
+        setenv ("XDG_CONFIG_HOME", configHome.getFullPathName().toRawUTF8(), 1);
+        setenv ("XDG_DATA_HOME", folder.getChildFile ("data").getFullPathName().toRawUTF8(), 1);
+    }
+
+    ~ApplicationFixture() override
+    {
+        stop();
+        unsetenv ("XDG_CONFIG_HOME");
+        unsetenv ("XDG_DATA_HOME");
+    }
 
     // Creates the application, with a fresh script (holding these answers for questions asked at
     // start), and runs its start-up with these arguments.
@@ -140,6 +154,7 @@ protected:
     SimulatedKarvelo controller{ system };
     TemporaryFolder folder;
     juce::File recoveryFolder = folder.getChildFile ("recovery");
+    juce::File configHome = folder.getChildFile ("config");
     ScriptedDesktopServices* desktop = nullptr;
     std::unique_ptr<KarveloEditorApplication> app;
 };

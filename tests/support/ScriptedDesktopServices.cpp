@@ -63,6 +63,13 @@ std::optional<juce::File> ScriptedDesktopServices::browseForFileToSave (Text tit
     return chosen;
 }
 
+std::optional<juce::String> ScriptedDesktopServices::askForEntry (Text title, Text message, Text allowed)
+{
+    // What the box's field would refuse cannot be typed.
+    auto entry = next (entries, std::optional<juce::String>(), "entry " + title + ": " + message);
+    return entry.has_value() ? std::optional<juce::String> (entry->retainCharacters (allowed)) : entry;
+}
+
 bool ScriptedDesktopServices::openDocument (const juce::File& document)
 {
     log.add ("document " + document.getFullPathName());
