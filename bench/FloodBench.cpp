@@ -5,6 +5,7 @@
 // long until the box had repainted after the entry, and how the process's memory moved.
 
 #include "MessageLoop.h"
+#include "QuietDesktopServices.h"
 #include "SimulatedKarvelo.h"
 #include "app/CommandIDs.h"
 #include "app/KarveloEditorApplication.h"
@@ -47,28 +48,20 @@ long residentKiB()
     return resident * (sysconf (_SC_PAGESIZE) / 1024);
 }
 
-class QuietDesktop : public DesktopServices
+}
+std::optional<juce::File> browseForFileToSave (const juce::String&, const juce::String&) override
 {
-public:
-    Answer askYesNoCancel (const juce::String&, const juce::String&) override { return Answer::no; }
-    Answer askQuestion (const juce::String&, const juce::String&, const juce::String&, const juce::String&,
-                        const juce::String&) override
-    {
-        return Answer::cancel;
-    }
-    std::optional<juce::File> browseForFileToOpen (const juce::String&, const juce::String&) override
-    {
-        return {};
-    }
-    std::optional<juce::File> browseForFileToSave (const juce::String&, const juce::String&) override
-    {
-        return {};
-    }
-    void showWarning (const juce::String&, const juce::String&) override {}
-    void showNativeMessage (const juce::String&, const juce::String&) override {}
-    bool openDocument (const juce::File&) override { return false; }
-    void quit() override {}
-};
+    return {};
+}
+void showWarning (const juce::String&, const juce::String&) override {}
+void showNativeMessage (const juce::String&, const juce::String&) override {}
+bool openDocument (const juce::File&) override
+{
+    return false;
+}
+void quit() override {}
+}
+;
 
 /** Notes when it is painted: laid over a box, it is repainted with it. */
 class PaintProbe : public juce::Component
@@ -159,7 +152,8 @@ int main()
 
     auto system = VirtualMidiSystem::create();
     SimulatedKarvelo controller (system);
-    KarveloEditorApplication app ([&] { return system->createLayer(); }, std::make_unique<QuietDesktop>());
+    KarveloEditorApplication app ([&] { return system->createLayer(); },
+                                  std::make_unique<QuietDesktopServices>());
     app.initialise ({});
 
     auto window = app.getWindowManager()->getWindows().getFirst();

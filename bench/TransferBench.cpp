@@ -8,6 +8,7 @@
 // Both are compared with the 46.7 ms a 146-byte message takes on a 31,250-baud MIDI cable.
 
 #include "MessageLoop.h"
+#include "QuietDesktopServices.h"
 #include "SimulatedKarvelo.h"
 #include "app/CommandIDs.h"
 #include "app/KarveloEditorApplication.h"
@@ -39,37 +40,29 @@ double median (std::vector<double> values)
     return values[values.size() / 2];
 }
 
-class QuietDesktop : public DesktopServices
+}
+std::optional<juce::File> browseForFileToSave (const juce::String&, const juce::String&) override
 {
-public:
-    Answer askYesNoCancel (const juce::String&, const juce::String&) override { return Answer::no; }
-    Answer askQuestion (const juce::String&, const juce::String&, const juce::String&, const juce::String&,
-                        const juce::String&) override
-    {
-        return Answer::cancel;
-    }
-    std::optional<juce::File> browseForFileToOpen (const juce::String&, const juce::String&) override
-    {
-        return {};
-    }
-    std::optional<juce::File> browseForFileToSave (const juce::String&, const juce::String&) override
-    {
-        return {};
-    }
-    void showWarning (const juce::String&, const juce::String& message) override
-    {
-        std::fprintf (stderr, "transfer-bench: unexpected warning: %s\n", message.toRawUTF8());
-        std::exit (1);
-    }
-    std::optional<juce::String> askForEntry (const juce::String&, const juce::String&,
-                                             const juce::String&) override
-    {
-        return {};
-    }
-    void showNativeMessage (const juce::String&, const juce::String&) override {}
-    bool openDocument (const juce::File&) override { return false; }
-    void quit() override {}
-};
+    return {};
+}
+void showWarning (const juce::String&, const juce::String& message) override
+{
+    std::fprintf (stderr, "transfer-bench: unexpected warning: %s\n", message.toRawUTF8());
+    std::exit (1);
+}
+std::optional<juce::String> askForEntry (const juce::String&, const juce::String&,
+                                         const juce::String&) override
+{
+    return {};
+}
+void showNativeMessage (const juce::String&, const juce::String&) override {}
+bool openDocument (const juce::File&) override
+{
+    return false;
+}
+void quit() override {}
+}
+;
 
 /** A valid block whose every byte differs from the previous one's, so every view changes. */
 ByteArray blockNumber (int run)
@@ -144,7 +137,8 @@ int main (int argc, char* argv[])
 
     auto system = VirtualMidiSystem::create();
     SimulatedKarvelo controller (system);
-    KarveloEditorApplication app ([&] { return system->createLayer(); }, std::make_unique<QuietDesktop>());
+    KarveloEditorApplication app ([&] { return system->createLayer(); },
+                                  std::make_unique<QuietDesktopServices>());
     app.initialise ({});
 
     auto window = app.getWindowManager()->getWindows().getFirst();

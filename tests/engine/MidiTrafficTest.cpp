@@ -47,7 +47,7 @@ TEST_F (MidiTrafficTest, MessagesAreDescribedInBothDirections)
                                                      "in Pitch Bend 8192, channel 3\n"
                                                      "in Acknowledgement, 10 bytes\n"
                                                      "out SendPreset, 146 bytes\n"
-               "in Acknowledgement, 10 bytes");
+                                                     "in Acknowledgement, 10 bytes");
 
     // Notes and controllers are what the Karvelo's controls send; nothing else is.
     const auto cc = MidiTraffic::Event::from (juce::MidiMessage::controllerEvent (4, 21, 64), false);
