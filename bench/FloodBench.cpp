@@ -48,21 +48,6 @@ long residentKiB()
     return resident * (sysconf (_SC_PAGESIZE) / 1024);
 }
 
-}
-std::optional<juce::File> browseForFileToSave (const juce::String&, const juce::String&) override
-{
-    return {};
-}
-void showWarning (const juce::String&, const juce::String&) override {}
-void showNativeMessage (const juce::String&, const juce::String&) override {}
-bool openDocument (const juce::File&) override
-{
-    return false;
-}
-void quit() override {}
-}
-;
-
 /** Notes when it is painted: laid over a box, it is repainted with it. */
 class PaintProbe : public juce::Component
 {

@@ -40,30 +40,6 @@ double median (std::vector<double> values)
     return values[values.size() / 2];
 }
 
-}
-std::optional<juce::File> browseForFileToSave (const juce::String&, const juce::String&) override
-{
-    return {};
-}
-void showWarning (const juce::String&, const juce::String& message) override
-{
-    std::fprintf (stderr, "transfer-bench: unexpected warning: %s\n", message.toRawUTF8());
-    std::exit (1);
-}
-std::optional<juce::String> askForEntry (const juce::String&, const juce::String&,
-                                         const juce::String&) override
-{
-    return {};
-}
-void showNativeMessage (const juce::String&, const juce::String&) override {}
-bool openDocument (const juce::File&) override
-{
-    return false;
-}
-void quit() override {}
-}
-;
-
 /** A valid block whose every byte differs from the previous one's, so every view changes. */
 ByteArray blockNumber (int run)
 {
