@@ -35,8 +35,10 @@ int MainContentComponent::getPresetSwitchIndex (int switchViewIndex)
     return switchViewIndex - switchesPerRow; // record-arm: the preset's middle row
 }
 
-MainContentComponent::MainContentComponent (KARVELOEditorPreset::Ptr presetToEdit)
+MainContentComponent::MainContentComponent (KARVELOEditorPreset::Ptr presetToEdit,
+                                            PanelActivity::Timings timings)
     : preset (std::move (presetToEdit))
+    , activity (*this, timings)
 {
     jassert (preset != nullptr);
 
@@ -120,6 +122,8 @@ void MainContentComponent::paint (juce::Graphics& g)
             g.drawImage (background, band.getX(), band.getY(), band.getWidth(), band.getHeight(), band.getX(),
                          band.getY(), band.getWidth(), band.getHeight());
     }
+
+    activity.paint (g);
 }
 
 void MainContentComponent::resized()
@@ -132,6 +136,14 @@ void MainContentComponent::resized()
 
     for (int i = 0; i < switchViews.size(); ++i)
         switchViews.getObjectPointerUnchecked (i)->setTopLeftPosition (getSwitchViewPosition (i));
+
+    for (int i = 0; i < KARVELOControlMap::numControls; ++i)
+    {
+        auto& boxes = getBoxes (i);
+        const auto origin = getViewOf (i).getPosition();
+        activity.setBoxAreas (i, boxes.getCcBox().getBounds() + origin,
+                              boxes.getChannelBox().getBounds() + origin);
+    }
 }
 
 void MainContentComponent::parentHierarchyChanged()
@@ -243,4 +255,32 @@ int MainContentComponent::getControlWithFocus()
                 return i;
 
     return -1;
+}
+
+void MainContentComponent::setPowerLed (bool on)
+{
+    activity.setPowerOn (on);
+}
+
+void MainContentComponent::midiActivity()
+{
+    activity.midiActivity();
+}
+
+void MainContentComponent::showControlTouched (int controlIndex, int value)
+{
+    activity.touch (controlIndex, value);
+}
+
+juce::Array<int> MainContentComponent::showMessageReceived (const KARVELOControlMap::Message& message,
+                                                            int value)
+{
+    // The table of who sends what follows the preset once a change has been checked.
+    conflictMarks->checkNow();
+    const auto controls = conflictMarks->findControlsSending (message);
+
+    for (auto control : controls)
+        activity.touch (control, value);
+
+    return controls;
 }

@@ -2,6 +2,7 @@
 #include "HexFile.h"
 #include "MessageLoop.h"
 #include "ui/MainContentComponent.h"
+#include "ui/Pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,21 @@ KARVELOEditorPreset::Ptr factoryPreset()
     EXPECT_TRUE (preset->setData (ByteArray (message.begin() + 7, 138)));
     return preset;
 }
+
+/** A panel that notes where it is painted. */
+class WatchedPanel : public MainContentComponent
+{
+public:
+    using MainContentComponent::MainContentComponent;
+
+    void paint (juce::Graphics& g) override
+    {
+        painted.push_back (g.getClipBounds());
+        MainContentComponent::paint (g);
+    }
+
+    std::vector<juce::Rectangle<int>> painted;
+};
 
 /** Reading-order indices of the controls whose boxes are marked, checking that both boxes agree. */
 std::vector<int> markedControls (MainContentComponent& panel)
@@ -50,6 +66,12 @@ bool isPink (juce::Colour c)
     return c.getRed() >= 200 && c.getGreen() <= 130 && c.getBlue() >= 100;
 }
 
+bool isCyan (juce::Colour c)
+{
+    return c.getRed() <= 150 && c.getGreen() >= 170 && c.getBlue() >= 200;
+}
+
+const juce::Point<int> midiLight{ 817, 306 }, powerLight{ 865, 306 };
 } // namespace
 
 TEST (PanelLive, EveryBoxSaysWhatItSetsAndFollowsTheButtonsType)
@@ -151,4 +173,115 @@ TEST (PanelLive, ConflictMarksFollowEntriesTogglesAndBlocks)
     ASSERT_TRUE (preset->setData (factoryPreset()->getData()));
     MessageLoop::drain();
     EXPECT_TRUE (markedControls (panel).empty());
+}
+
+TEST (PanelLive, LightsAndTouchesShowThenFadeAndTheTimerStops)
+{
+    WatchedPanel panel (factoryPreset(), { 40, 80, 80, 5 });
+    GuiTestSupport::HostWindow window (panel);
+    MessageLoop::drain();
+    const auto& activity = panel.getActivity();
+    const auto picture = Pictures::hardwareBackground();
+    const auto shownAt = [&panel] (juce::Point<int> p)
+    { return GuiTestSupport::snapshot (panel).getPixelAt (p.x, p.y); };
+
+    // Off is the picture as it is; POWER lit is green, MIDI lit amber.
+    EXPECT_EQ (shownAt (powerLight), picture.getPixelAt (powerLight.x, powerLight.y));
+    panel.setPowerLed (true);
+    const auto power = shownAt (powerLight);
+    EXPECT_TRUE (power.getGreen() >= 200 && power.getRed() <= 150) << power.toDisplayString (false);
+    panel.setPowerLed (false);
+    EXPECT_EQ (shownAt (powerLight), picture.getPixelAt (powerLight.x, powerLight.y));
+
+    // A flood of messages in one delivery: lit once, out after the flash, and then nothing runs.
+    EXPECT_EQ (shownAt (midiLight), picture.getPixelAt (midiLight.x, midiLight.y));
+
+    for (int i = 0; i < 10000; ++i)
+        panel.midiActivity();
+
+    EXPECT_TRUE (activity.isMidiLit() && activity.isAnimating());
+    const auto midi = shownAt (midiLight);
+    EXPECT_TRUE (midi.getRed() >= 200 && midi.getBlue() <= 100) << midi.toDisplayString (false);
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return ! activity.isAnimating(); }));
+    EXPECT_FALSE (activity.isMidiLit());
+    EXPECT_EQ (shownAt (midiLight), picture.getPixelAt (midiLight.x, midiLight.y));
+
+    // What strip 3's second knob sends (controller 25, channel 1) touches it, and nothing else.
+    MessageLoop::drain();
+    panel.painted.clear();
+    EXPECT_EQ (panel.showMessageReceived ({ 0, false, 25 }, 100), juce::Array<int> ({ 15 }));
+    EXPECT_TRUE (panel.showMessageReceived ({ 1, false, 25 }, 100).isEmpty());
+    EXPECT_TRUE (panel.showMessageReceived ({ 0, true, 25 }, 100).isEmpty());
+    EXPECT_EQ (activity.getTouchLevel (15), 1.0f);
+    EXPECT_EQ (activity.getTouchedValue (15), 100);
+    EXPECT_EQ (activity.getTouchLevel (14), 0.0f);
+
+    // It fades, repainting only where the knob's arc and boxes are, and then all is quiet.
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return ! activity.isAnimating(); }));
+    EXPECT_EQ (activity.getTouchLevel (15), 0.0f);
+    EXPECT_EQ (activity.getTouchedValue (15), -1);
+    const auto& boxes = panel.getKnobView (7);
+    const auto touchedArea = PanelActivity::getValueArea (15).getUnion (boxes.getBounds()).expanded (2);
+    EXPECT_FALSE (panel.painted.empty());
+
+    for (auto& area : panel.painted)
+        EXPECT_TRUE (touchedArea.contains (area)) << area.toString();
+
+    MessageLoop::drain();
+    panel.painted.clear();
+    MessageLoop::runFor (100);
+    EXPECT_TRUE (panel.painted.empty()) << "nothing is repainted once everything has faded";
+}
+
+TEST (PanelLive, PictureShowsConflictsLightsAndTouchedControls)
+{
+    // A preset with conflicts, both lights on, a knob and a fader just touched and a box with the
+    // focus; also written to build/panel-live.png for the user guide.
+    auto preset = factoryPreset();
+    auto block = preset->getData();
+    block.set (48 + 2 * 4 + 1, 62); // strip 5 fader on the master fader's controller
+    block.set (66 + 3 * 5 + 1, 1);  // strip 6 mute sends controller 16, as strip 1 knob 1 does
+    ASSERT_TRUE (preset->setData (block));
+    MainContentComponent panel (preset, { 100, 60000, 500, 16 });
+    GuiTestSupport::HostWindow window (panel);
+    window.setWantsKeyboardFocus (false);
+    MessageLoop::drain();
+
+    panel.setPowerLed (true);
+    panel.midiActivity();
+    panel.showMessageReceived ({ 0, false, 25 }, 100); // strip 3 knob 2
+    panel.showControlTouched (13, 80);                 // strip 2 fader
+    panel.getKnobView (9).getCcBox().grabKeyboardFocus();
+    MessageLoop::runFor (50);
+    const auto image = GuiTestSupport::snapshot (panel);
+
+    const auto output = juce::File::getSpecialLocation (juce::File::currentExecutableFile)
+                            .getParentDirectory()
+                            .getParentDirectory()
+                            .getChildFile ("panel-live.png");
+    output.deleteFile();
+    juce::FileOutputStream stream (output);
+    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (image, stream));
+
+    const auto midi = image.getPixelAt (midiLight.x, midiLight.y);
+    EXPECT_TRUE (midi.getRed() >= 200 && midi.getBlue() <= 100) << midi.toDisplayString (false);
+
+    // The arc runs from the lowest mark clockwise to 100/127 of 300 degrees: it passes 60 degrees
+    // right of the top, and stops short of 120.
+    const juce::Point<float> knob (316.0f, 208.0f);
+    const auto onArc = [&] (float degrees)
+    {
+        const auto p = knob.getPointOnCircumference (24.5f, juce::degreesToRadians (degrees)).roundToInt();
+        return countPixels (image, juce::Rectangle<int> (3, 3).withCentre (p), isCyan);
+    };
+    EXPECT_GT (onArc (60.0f), 0);
+    EXPECT_EQ (onArc (120.0f), 0);
+
+    // The fader's bar reaches 80/127 of its slot, from the bottom.
+    const auto barX = 148 + 84 + 22;
+    EXPECT_TRUE (isCyan (image.getPixelAt (barX, 628 - 30)));
+    EXPECT_FALSE (isCyan (image.getPixelAt (barX, 628 - 45)));
+
+    for (auto* box : { &panel.getFaderView (4).getCcBox(), &panel.getSwitchView (5).getChannelBox() })
+        EXPECT_GT (countPixels (image, box->getScreenBounds() - panel.getScreenPosition(), isPink), 4);
 }
