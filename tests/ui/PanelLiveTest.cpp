@@ -16,19 +16,19 @@ KARVELOEditorPreset::Ptr factoryPreset()
     return preset;
 }
 
-/** A panel that notes where it is painted. */
-class WatchedPanel : public MainContentComponent
+/** Notes the areas a component without a window asks to have repainted. */
+struct RepaintRecorder : juce::CachedComponentImage
 {
-public:
-    using MainContentComponent::MainContentComponent;
-
-    void paint (juce::Graphics& g) override
+    void paint (juce::Graphics&) override {}
+    bool invalidate (const juce::Rectangle<int>& area) override
     {
-        painted.push_back (g.getClipBounds());
-        MainContentComponent::paint (g);
+        areas.push_back (area);
+        return false;
     }
+    bool invalidateAll() override { return invalidate ({ 0, 0, 1 << 16, 1 << 16 }); }
+    void releaseResources() override {}
 
-    std::vector<juce::Rectangle<int>> painted;
+    std::vector<juce::Rectangle<int>> areas;
 };
 
 /** Reading-order indices of the controls whose boxes are marked, checking that both boxes agree. */
@@ -120,7 +120,6 @@ TEST (PanelLive, ConflictMarksFollowEntriesTogglesAndBlocks)
     auto preset = factoryPreset();
     MainContentComponent panel (preset);
     GuiTestSupport::HostWindow window (panel);
-    window.setWantsKeyboardFocus (false); // so that the window system's late focus stays in a box
     MessageLoop::drain();
     EXPECT_TRUE (markedControls (panel).empty()) << "the factory preset sends every message once";
 
@@ -134,8 +133,7 @@ TEST (PanelLive, ConflictMarksFollowEntriesTogglesAndBlocks)
     EXPECT_GT (countPixels (GuiTestSupport::snapshot (fader), fader.getLocalBounds(), isPink), 4);
 
     // A step away takes the marks off.
-    fader.grabKeyboardFocus();
-    GuiTestSupport::pressKeyInWindow (panel, juce::KeyPress (juce::KeyPress::upKey));
+    GuiTestSupport::turnWheel (fader, { 10, 6 }, 1);
     MessageLoop::drain();
     EXPECT_TRUE (markedControls (panel).empty());
     EXPECT_EQ (fader.getTooltip(), "Strip 5 fader: controller number, 0 to 127");
@@ -177,60 +175,72 @@ TEST (PanelLive, ConflictMarksFollowEntriesTogglesAndBlocks)
 
 TEST (PanelLive, LightsAndTouchesShowThenFadeAndTheTimerStops)
 {
-    WatchedPanel panel (factoryPreset(), { 40, 80, 80, 5 });
-    GuiTestSupport::HostWindow window (panel);
+    MainContentComponent panel (factoryPreset(), { 40, 80, 80, 5 });
+    auto* repaints = new RepaintRecorder();
+    panel.setCachedComponentImage (repaints);
+    panel.setVisible (true);
     MessageLoop::drain();
     const auto& activity = panel.getActivity();
     const auto picture = Pictures::hardwareBackground();
     const auto shownAt = [&panel] (juce::Point<int> p)
     { return GuiTestSupport::snapshot (panel).getPixelAt (p.x, p.y); };
+    const auto repainted = [&repaints] (std::vector<juce::Rectangle<int>> areas)
+    {
+        const auto seen = repaints->areas;
+        repaints->areas.clear();
+        return seen == areas;
+    };
 
-    // Off is the picture as it is; POWER lit is green, MIDI lit amber.
+    // Off is the picture as it is; POWER lit is green, MIDI lit amber. Each repaints its light only.
     EXPECT_EQ (shownAt (powerLight), picture.getPixelAt (powerLight.x, powerLight.y));
+    repaints->areas.clear();
     panel.setPowerLed (true);
+    EXPECT_TRUE (repainted ({ PanelActivity::getLightArea (true) }));
     const auto power = shownAt (powerLight);
     EXPECT_TRUE (power.getGreen() >= 200 && power.getRed() <= 150) << power.toDisplayString (false);
     panel.setPowerLed (false);
+    panel.setPowerLed (false);
+    EXPECT_TRUE (repainted ({ PanelActivity::getLightArea (true) }));
     EXPECT_EQ (shownAt (powerLight), picture.getPixelAt (powerLight.x, powerLight.y));
 
-    // A flood of messages in one delivery: lit once, out after the flash, and then nothing runs.
+    // A flood of messages: MIDI lights once, at the next frame, goes out after the flash and then
+    // nothing runs.
     EXPECT_EQ (shownAt (midiLight), picture.getPixelAt (midiLight.x, midiLight.y));
 
     for (int i = 0; i < 10000; ++i)
         panel.midiActivity();
 
     EXPECT_TRUE (activity.isMidiLit() && activity.isAnimating());
+    EXPECT_TRUE (repainted ({}));
     const auto midi = shownAt (midiLight);
     EXPECT_TRUE (midi.getRed() >= 200 && midi.getBlue() <= 100) << midi.toDisplayString (false);
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return ! activity.isAnimating(); }));
     EXPECT_FALSE (activity.isMidiLit());
+    EXPECT_TRUE (repainted ({ PanelActivity::getLightArea (false), PanelActivity::getLightArea (false) }));
     EXPECT_EQ (shownAt (midiLight), picture.getPixelAt (midiLight.x, midiLight.y));
 
     // What strip 3's second knob sends (controller 25, channel 1) touches it, and nothing else.
-    MessageLoop::drain();
-    panel.painted.clear();
     EXPECT_EQ (panel.showMessageReceived ({ 0, false, 25 }, 100), juce::Array<int> ({ 15 }));
     EXPECT_TRUE (panel.showMessageReceived ({ 1, false, 25 }, 100).isEmpty());
     EXPECT_TRUE (panel.showMessageReceived ({ 0, true, 25 }, 100).isEmpty());
     EXPECT_EQ (activity.getTouchLevel (15), 1.0f);
     EXPECT_EQ (activity.getTouchedValue (15), 100);
     EXPECT_EQ (activity.getTouchLevel (14), 0.0f);
+    EXPECT_TRUE (repainted ({}));
 
     // It fades, repainting only where the knob's arc and boxes are, and then all is quiet.
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return ! activity.isAnimating(); }));
     EXPECT_EQ (activity.getTouchLevel (15), 0.0f);
     EXPECT_EQ (activity.getTouchedValue (15), -1);
-    const auto& boxes = panel.getKnobView (7);
-    const auto touchedArea = PanelActivity::getValueArea (15).getUnion (boxes.getBounds()).expanded (2);
-    EXPECT_FALSE (panel.painted.empty());
+    const auto touchedArea = PanelActivity::getValueArea (15).getUnion (panel.getKnobView (7).getBounds());
+    EXPECT_FALSE (repaints->areas.empty());
 
-    for (auto& area : panel.painted)
+    for (auto& area : repaints->areas)
         EXPECT_TRUE (touchedArea.contains (area)) << area.toString();
 
-    MessageLoop::drain();
-    panel.painted.clear();
+    repaints->areas.clear();
     MessageLoop::runFor (100);
-    EXPECT_TRUE (panel.painted.empty()) << "nothing is repainted once everything has faded";
+    EXPECT_TRUE (repaints->areas.empty()) << "nothing is repainted once everything has faded";
 }
 
 TEST (PanelLive, PictureShowsConflictsLightsAndTouchedControls)
