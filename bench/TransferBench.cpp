@@ -2,7 +2,8 @@
 // controller on virtual MIDI devices, in one process with the real application object.
 //
 // Load: from the moment the controller's reply is handed to the editor's MIDI input (its last byte
-// has arrived) until every view of the window holds the new values; and, reported beside it, until
+// has arrived) until every view of the window holds the new values and the preset's conflicts have
+// been checked and marked; and, reported beside it, until
 // the window has also repainted (which on screen then waits for the display's next frame).
 // Send: from the command until the last byte of the message is handed to the output.
 // Both are compared with the 46.7 ms a 146-byte message takes on a 31,250-baud MIDI cable.
@@ -80,7 +81,8 @@ bool viewsShow (MainContentComponent& panel, const ByteArray& block)
             return false;
     }
 
-    return true;
+    // The conflicts of the new preset are part of what the window shows.
+    return ! panel.isConflictCheckPending();
 }
 
 /** Runs the message loop as the editor's own does until every view holds the block's values, and

@@ -22,6 +22,10 @@ ControlNumberBoxes::ControlNumberBoxes (juce::Component& view, const MEditorCont
         view.addAndMakeVisible (label);
     }
 
+    // A click on a caption leaves the keyboard focus where it is.
+    ccLabel.setMouseClickGrabsKeyboardFocus (false);
+    channelLabel.setMouseClickGrabsKeyboardFocus (false);
+
     ccBox.setColour (juce::TextEditor::textColourId, juce::Colours::white);
     channelBox.setColour (juce::TextEditor::textColourId, juce::Colours::white);
     ccBox.setSize (boxWidth, numberBoxHeight);
@@ -35,6 +39,10 @@ ControlNumberBoxes::ControlNumberBoxes (juce::Component& view, const MEditorCont
     channelValue.addListener (this);
     channelBox.addListener (this);
     control.bindParameter (ParameterNames::midiChannel, channelValue);
+
+    // Tooltips are written when they are shown, from what the boxes show then.
+    for (auto* box : { &ccBox, &channelBox })
+        box->describe = [this, box] { return describe (*box); };
 }
 
 ControlNumberBoxes::~ControlNumberBoxes()
@@ -51,10 +59,7 @@ void ControlNumberBoxes::setTops (int numberY, int channelY)
 void ControlNumberBoxes::numberBoxValueChanged (NumberBoxComponent<int>* box)
 {
     if (box == &channelBox)
-    {
         channelValue = juce::String (MidiChannel::toStored (box->getValue()));
-        showChannelWarning();
-    }
 }
 
 void ControlNumberBoxes::valueChanged (juce::Value&)
@@ -68,7 +73,6 @@ void ControlNumberBoxes::valueChanged (juce::Value&)
         return;
 
     channelBox.showValue (shown);
-    showChannelWarning();
 
     // The model keeps the channel as text, as it keeps the "CC" box's text: a preset's store, an
     // integer, then always differs from what is held and reaches this view even when it brings
@@ -77,24 +81,57 @@ void ControlNumberBoxes::valueChanged (juce::Value&)
         channelValue = juce::String (static_cast<int> (held));
 }
 
-void ControlNumberBoxes::showChannelWarning()
+void ControlNumberBoxes::setCaption (const juce::String& newCaption)
 {
-    const auto shown = channelBox.getValue();
+    caption = newCaption;
+}
 
-    if (channelBox.isInRange (shown))
+void ControlNumberBoxes::setNumberIsNote (bool isNote)
+{
+    numberIsNote = isNote;
+}
+
+void ControlNumberBoxes::showConflictWith (const juce::StringArray& otherControls)
+{
+    // "Also sent by strip 5 fader", "... by strip 5 fader and master fader", and beyond a few
+    // names a count, so that a preset sending one message from everywhere keeps its tooltips short.
+    constexpr int namesShown = 3;
+    const auto count = otherControls.size();
+    const auto listed = count <= namesShown + 1 ? count : namesShown;
+    juce::StringArray names;
+
+    for (int i = 0; i < listed; ++i)
+        names.add (otherControls[i]);
+
+    if (count > listed)
+        names.add (juce::String (count - listed) + " more controls");
+
+    conflictLine.clear();
+
+    if (! names.isEmpty())
     {
-        channelBox.setTooltip ({});
-        tooltipWindow.reset();
-        return;
+        const auto last = names[names.size() - 1];
+        names.remove (names.size() - 1);
+        conflictLine =
+            "Also sent by " + (names.isEmpty() ? last : names.joinIntoString (", ") + " and " + last);
     }
 
-    // Tooltips need a window to show them in; one serves every view, and only while a channel
-    // needs the warning.
-    if (! tooltipWindow.has_value())
-        tooltipWindow.emplace();
+    ccBox.setMarked (conflictLine.isNotEmpty());
+    channelBox.setMarked (conflictLine.isNotEmpty());
+}
 
-    const auto range =
-        juce::String (MidiChannel::firstShown) + " to " + juce::String (MidiChannel::lastShown);
-    channelBox.setTooltip ("MIDI channel " + juce::String (shown) + " is outside " + range
-                           + ": type a channel from " + range + " to replace it");
+juce::String ControlNumberBoxes::describe (const NumberBoxComponent<int>& box) const
+{
+    const auto what = &box == &ccBox ? juce::String (numberIsNote ? "note number" : "controller number")
+                                     : juce::String ("MIDI channel");
+    const auto range = juce::String (box.getMinimum()) + " to " + juce::String (box.getMaximum());
+    const auto shown = box.getValue();
+    const auto text = ! box.isInRange (shown)
+                          ? what + " " + juce::String (shown) + " is outside " + range
+                                + ": type a channel from " + range + " to replace it"
+                          : (caption.isEmpty() ? what.substring (0, 1).toUpperCase() + what.substring (1)
+                                               : caption + ": " + what)
+                                + ", " + range;
+
+    return conflictLine.isEmpty() ? text : text + "\n" + conflictLine;
 }

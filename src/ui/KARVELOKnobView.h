@@ -22,6 +22,7 @@ public:
     void resized() override;
 
     KARVELOKnob::Ptr getControl() const { return control; }
+    ControlNumberBoxes& getBoxes() { return boxes; }
     NumberBoxComponent<int>& getCcBox() { return boxes.getCcBox(); }
     NumberBoxComponent<int>& getChannelBox() { return boxes.getChannelBox(); }
     juce::Label& getCcLabel() { return boxes.getCcLabel(); }

@@ -10,6 +10,10 @@ KARVELOSwitchView::KARVELOSwitchView (KARVELOSwitch::Ptr button)
     typeButton = new ImageToggleButton ("CC Note Toggle Button", Pictures::switchOff(), onImage);
     typeButton->setSize (onImage.getWidth(), onImage.getHeight());
 
+    // The keyboard moves through the number boxes only; a click on the button leaves the focus be.
+    typeButton->setWantsKeyboardFocus (false);
+    typeButton->setMouseClickGrabsKeyboardFocus (false);
+
     typeLabel = std::make_unique<juce::Label>();
     typeLabel->setSize (typeButton->getWidth(), typeButton->getHeight());
     typeLabel->setJustificationType (juce::Justification::centred);
@@ -43,6 +47,7 @@ void KARVELOSwitchView::showType()
     const bool controlChange = typeButton->getToggleState();
     typeLabel->setText (controlChange ? "CC" : "NOTE", juce::dontSendNotification);
     getCcLabel().setText (controlChange ? "CC:" : "NT:", juce::dontSendNotification);
+    boxes.setNumberIsNote (! controlChange);
 }
 
 void KARVELOSwitchView::buttonClicked (juce::Button* button)

@@ -28,6 +28,7 @@ public:
     void buttonStateChanged (juce::Button* button) override;
 
     KARVELOSwitch::Ptr getControl() const { return control; }
+    ControlNumberBoxes& getBoxes() { return boxes; }
     NumberBoxComponent<int>& getCcBox() { return boxes.getCcBox(); }
     NumberBoxComponent<int>& getChannelBox() { return boxes.getChannelBox(); }
     juce::Label& getCcLabel() { return boxes.getCcLabel(); }

@@ -35,8 +35,10 @@ int MainContentComponent::getPresetSwitchIndex (int switchViewIndex)
     return switchViewIndex - switchesPerRow; // record-arm: the preset's middle row
 }
 
-MainContentComponent::MainContentComponent (KARVELOEditorPreset::Ptr presetToEdit)
+MainContentComponent::MainContentComponent (KARVELOEditorPreset::Ptr presetToEdit,
+                                            PanelActivity::Timings timings)
     : preset (std::move (presetToEdit))
+    , activity (*this, timings)
 {
     jassert (preset != nullptr);
 
@@ -69,12 +71,35 @@ MainContentComponent::MainContentComponent (KARVELOEditorPreset::Ptr presetToEdi
         view->setSize (switchViewSize, switchViewSize);
     }
 
+    // Tab follows the reading order: the views in it, then each view's number box above its
+    // channel box. The panel keeps the focus to itself, and a click beside a box leaves it be.
+    setFocusContainerType (FocusContainerType::keyboardFocusContainer);
+    setMouseClickGrabsKeyboardFocus (false);
+    const auto& controls = KARVELOControlMap::getControls();
+
+    for (int i = 0; i < KARVELOControlMap::numControls; ++i)
+    {
+        auto& view = getViewOf (i);
+        view.setExplicitFocusOrder (i + 1);
+        view.setMouseClickGrabsKeyboardFocus (false);
+        getBoxes (i).setCaption (controls[(size_t) i].getCaption());
+    }
+
+    conflictMarks = std::make_unique<ConflictMarks> (
+        preset, [this] (int i) -> ControlNumberBoxes& { return getBoxes (i); });
+
+    addMouseListener (&tooltips, true);
     setOpaque (true);
     setSize (width, height);
 }
 
 MainContentComponent::~MainContentComponent()
 {
+    if (keysHeardFrom != nullptr)
+        keysHeardFrom->removeKeyListener (&windowKeys);
+
+    removeMouseListener (&tooltips);
+    conflictMarks.reset();
     setLookAndFeel (nullptr);
     switchViews.clear();
     faderViews.clear();
@@ -97,6 +122,8 @@ void MainContentComponent::paint (juce::Graphics& g)
             g.drawImage (background, band.getX(), band.getY(), band.getWidth(), band.getHeight(), band.getX(),
                          band.getY(), band.getWidth(), band.getHeight());
     }
+
+    activity.paint (g);
 }
 
 void MainContentComponent::resized()
@@ -109,4 +136,151 @@ void MainContentComponent::resized()
 
     for (int i = 0; i < switchViews.size(); ++i)
         switchViews.getObjectPointerUnchecked (i)->setTopLeftPosition (getSwitchViewPosition (i));
+
+    for (int i = 0; i < KARVELOControlMap::numControls; ++i)
+    {
+        auto& boxes = getBoxes (i);
+        const auto origin = getViewOf (i).getPosition();
+        activity.setBoxAreas (i, boxes.getCcBox().getBounds() + origin,
+                              boxes.getChannelBox().getBounds() + origin);
+    }
+}
+
+void MainContentComponent::parentHierarchyChanged()
+{
+    // Keys the window hears while the focus is outside the panel (at first the window itself has
+    // it) come here, so that Tab can enter the panel.
+    auto* window = getTopLevelComponent();
+
+    if (window == this)
+        window = nullptr;
+
+    if (window == keysHeardFrom.getComponent())
+        return;
+
+    if (keysHeardFrom != nullptr)
+        keysHeardFrom->removeKeyListener (&windowKeys);
+
+    keysHeardFrom = window;
+
+    if (window != nullptr)
+        window->addKeyListener (&windowKeys);
+}
+
+bool MainContentComponent::keyPressedInWindow (const juce::KeyPress& key)
+{
+    // A box with the focus takes its own keys, and Tab moves on from it through the framework.
+    if (isParentOf (getCurrentlyFocusedComponent()))
+        return false;
+
+    if (key.isKeyCode (juce::KeyPress::tabKey))
+    {
+        const auto boxes = createKeyboardFocusTraverser()->getAllComponents (this);
+
+        if (boxes.empty())
+            return false;
+
+        (key.getModifiers().isShiftDown() ? boxes.back() : boxes.front())->grabKeyboardFocus();
+        return true;
+    }
+
+    if (const auto delta = NumberBoxComponent<int>::getStepFor (key); delta != 0)
+    {
+        auto* underMouse = juce::Desktop::getInstance().getMainMouseSource().getComponentUnderMouse();
+
+        if (auto* box = dynamic_cast<NumberBoxComponent<int>*> (underMouse);
+            box != nullptr && isParentOf (box) && ! box->isBeingEdited())
+        {
+            box->step (delta);
+            return true;
+        }
+    }
+
+    return false;
+}
+
+void MainContentComponent::TooltipsWhileHovered::mouseEnter (const juce::MouseEvent&)
+{
+    if (! window.has_value())
+        window.emplace();
+}
+
+void MainContentComponent::TooltipsWhileHovered::mouseExit (const juce::MouseEvent& event)
+{
+    // Moving from one child to another leaves one and enters the next inside the panel.
+    if (! panel.getLocalBounds().contains (event.getEventRelativeTo (&panel).getPosition()))
+        window.reset();
+}
+
+juce::Component& MainContentComponent::getViewOf (int controlIndex)
+{
+    const auto& control = KARVELOControlMap::getControls()[(size_t) controlIndex];
+
+    switch (control.kind)
+    {
+        case KARVELOControlMap::Kind::knob:
+            return getKnobView (control.index);
+        case KARVELOControlMap::Kind::fader:
+            return getFaderView (control.index);
+        case KARVELOControlMap::Kind::button:
+            break;
+    }
+
+    // The screen's switch rows and the preset's swap the same way both ways.
+    return getSwitchView (getPresetSwitchIndex (control.index));
+}
+
+ControlNumberBoxes& MainContentComponent::getBoxes (int controlIndex)
+{
+    const auto& control = KARVELOControlMap::getControls()[(size_t) controlIndex];
+
+    if (control.kind == KARVELOControlMap::Kind::button)
+        return getSwitchView (getPresetSwitchIndex (control.index)).getBoxes();
+
+    return (control.kind == KARVELOControlMap::Kind::knob ? getKnobView (control.index)
+                                                          : getFaderView (control.index))
+        .getBoxes();
+}
+
+int MainContentComponent::getControlWithFocus()
+{
+    auto* focused = getCurrentlyFocusedComponent();
+
+    if (focused == nullptr || ! isParentOf (focused))
+        return -1;
+
+    for (int i = 0; i < KARVELOControlMap::numControls; ++i)
+        for (juce::Component* box : { &getBoxes (i).getCcBox(), &getBoxes (i).getChannelBox() })
+            if (box == focused || box->isParentOf (focused))
+                return i;
+
+    return -1;
+}
+
+void MainContentComponent::setPowerLed (bool on)
+{
+    activity.setPowerOn (on);
+}
+
+void MainContentComponent::midiActivity()
+{
+    activity.midiActivity();
+}
+
+void MainContentComponent::showControlTouched (int controlIndex, int value)
+{
+    activity.touch (controlIndex, value);
+}
+
+juce::Array<int> MainContentComponent::showMessageReceived (const KARVELOControlMap::Message& message,
+                                                            int value)
+{
+    // The table of who sends what follows the preset once a change has been checked.
+    conflictMarks->checkNow();
+    const auto controls = conflictMarks->findControlsSending (message);
+
+    for (auto control : controls)
+        activity.touch (control, value);
+
+    return controls;
 }

@@ -38,6 +38,39 @@ void GuiTestSupport::click (juce::Component& component, juce::Point<int> positio
     release (component, position);
 }
 
+void GuiTestSupport::drag (juce::Component& component, juce::Point<int> from, juce::Point<int> to)
+{
+    press (component, from);
+
+    for (int i = 1; i <= 4; ++i)
+        sendMouse (component, from + (to - from) * i / 4, juce::ModifierKeys::leftButtonModifier);
+
+    release (component, to);
+}
+
+void GuiTestSupport::turnWheel (juce::Component& component, juce::Point<int> position, int notches)
+{
+    release (component, position);
+
+    if (auto* peer = component.getPeer())
+    {
+        for (int i = 0; i < std::abs (notches); ++i)
+        {
+            juce::MouseWheelDetails wheel{};
+            wheel.deltaY = (notches > 0 ? 50.0f : -50.0f) / 256.0f;
+            peer->handleMouseWheel (juce::MouseInputSource::InputSourceType::mouse,
+                                    peer->getComponent().getLocalPoint (&component, position).toFloat(),
+                                    juce::Time::currentTimeMillis(), wheel);
+        }
+    }
+}
+
+void GuiTestSupport::pressKeyInWindow (juce::Component& component, const juce::KeyPress& key)
+{
+    if (auto* peer = component.getPeer())
+        peer->handleKeyPress (key);
+}
+
 void GuiTestSupport::type (juce::TextEditor& editor, const juce::String& text)
 {
     for (auto character : text)

@@ -22,9 +22,22 @@ void click (juce::Component& component, juce::Point<int> position);
 void press (juce::Component& component, juce::Point<int> position);
 void release (juce::Component& component, juce::Point<int> position);
 
+// The left button pressed at one point of a component in a window, moved with the button down to
+// another and released there, through the window's peer.
+void drag (juce::Component& component, juce::Point<int> from, juce::Point<int> to);
+
+// The mouse wheel turned by a number of notches (up is positive) over a point of a component in a
+// window, through the window's peer, as an X11 wheel reports them.
+void turnWheel (juce::Component& component, juce::Point<int> position, int notches);
+
 // Key presses as the keyboard sends them; an editor's input filter drops what it does not accept.
 void type (juce::TextEditor& editor, const juce::String& text);
 void pressKey (juce::Component& component, const juce::KeyPress& key);
+
+// A key pressed on the keyboard of the window the component is in: it goes to the component with
+// the keyboard focus and up through its parents and the window's key listeners, and an unused Tab
+// moves the focus, as the window system's key events do.
+void pressKeyInWindow (juce::Component& component, const juce::KeyPress& key);
 
 // Opens the label's editor, selects and deletes what it holds, types the text and ends the edit
 // with the key (Return by default), letting the message loop carry the edit to its end.

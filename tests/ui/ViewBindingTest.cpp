@@ -211,7 +211,7 @@ TEST_F (ViewBindingTest, AChannelTheBoxCannotTakeIsKeptAndShownAsAWarningUntilRe
     block.set (0, 4);
     EXPECT_EQ (preset->getData(), block);
     EXPECT_EQ (newWindowsPanel.getKnobView (0).getChannelBox().getValue(), 5);
-    EXPECT_EQ (box.getTooltip(), "");
+    EXPECT_EQ (box.getTooltip(), "Strip 1, row 1 knob: MIDI channel, 1 to 16");
     EXPECT_EQ (amberPixels (box), 0);
     EXPECT_GT (GuiTestSupport::countNearWhitePixels (GuiTestSupport::snapshot (box), box.getLocalBounds()),
                4);
