@@ -6,6 +6,8 @@
 #include "model/KARVELOEditorPreset.h"
 #include "model/MidiChannel.h"
 
+#include <dirent.h>
+
 namespace KarveloTool
 {
 namespace
@@ -200,11 +202,23 @@ int convertFolder (const CommandLine& line, const Environment& environment, cons
     if (! outputFolder.isDirectory() && ! outputFolder.createDirectory())
         return errors.failure (line.positionals[1], "cannot make this folder");
 
+    // Read straight from the directory: JUCE's iterator would ask the file system about every file
+    // twice more. Hidden files are left alone.
     std::vector<juce::File> inputs;
 
-    for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFiles))
-        if (formatOf (entry.getFile()))
-            inputs.push_back (entry.getFile());
+    if (auto* directory = ::opendir (folder.getFullPathName().toRawUTF8()))
+    {
+        while (const auto* entry = ::readdir (directory))
+        {
+            const auto name = juce::String::fromUTF8 (entry->d_name);
+
+            if (entry->d_type != DT_DIR && ! name.startsWithChar ('.')
+                && formatOf (folder.getChildFile (name)))
+                inputs.push_back (folder.getChildFile (name));
+        }
+
+        ::closedir (directory);
+    }
 
     if (inputs.empty())
         return errors.failure (line.positionals[0], "no preset files (.karvelo, .syx, .csv or .json)");

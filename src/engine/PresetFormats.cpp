@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +35,35 @@ ByteArray blockOfMessage (const ByteArray& message)
 {
     return ByteArray (message.begin() + SysExProtocol::headerSize, blockSize);
 }
+
+/** A block as the protocol's message builders and the preset file writer take a preset: without
+    the controls and values of a KARVELOEditorPreset, which cost more to make than a whole
+    conversion otherwise does. */
+class BlockPreset final : public EditorPreset
+{
+public:
+    explicit BlockPreset (const ByteArray& validBlock)
+        : block (validBlock)
+    {
+        jassert (checkBlock (block).isEmpty());
+    }
+
+    ByteArray getData() const override { return block; }
+    bool isValidData (const ByteArray& bytes) const override { return checkBlock (bytes).isEmpty(); }
+    int getDataSize() const override { return blockSize; }
+
+    bool setData (const ByteArray& bytes) override
+    {
+        if (! isValidData (bytes))
+            return false;
+
+        block = bytes;
+        return true;
+    }
+
+private:
+    ByteArray block;
+};
 
 juce::String plural (int count, const juce::String& noun)
 {
@@ -160,11 +190,10 @@ juce::String extensionOf (Format format)
 
 juce::String checkBlock (const ByteArray& block)
 {
+    // The rule of KARVELOEditorPreset::isValidData, checked control by control so that the first
+    // fault can be named: every byte 0 to 127, every button's type 0 or 1.
     if (block.size() != blockSize)
         return plural (block.size(), "byte") + "; a preset block has " + juce::String (blockSize);
-
-    if (KARVELOEditorPreset().isValidData (block))
-        return {};
 
     for (const auto& control : KARVELOControlMap::getControls())
     {
@@ -181,7 +210,7 @@ juce::String checkBlock (const ByteArray& block)
         }
     }
 
-    return "the block is not valid";
+    return {};
 }
 
 Decoded decode (Format format, const void* data, size_t size)
@@ -204,14 +233,7 @@ Decoded decode (Format format, const void* data, size_t size)
 
 juce::MemoryBlock encode (Format format, const ByteArray& block)
 {
-    KARVELOEditorPreset preset;
-
-    if (! preset.setData (block))
-    {
-        jassertfalse; // only valid blocks are written
-        return {};
-    }
-
+    const BlockPreset preset (block);
     const auto fromBytes = [] (const ByteArray& bytes)
     { return juce::MemoryBlock (bytes.begin(), (size_t) bytes.size()); };
     const auto fromText = [] (const juce::String& text)
@@ -246,27 +268,57 @@ Decoded readFile (const juce::File& file)
 
 juce::String load (const juce::File& file, juce::MemoryBlock& content)
 {
-    struct stat status;
+    // Opened without waiting, so that a pipe without a writer is refused rather than waited for.
+    const auto descriptor = ::open (file.getFullPathName().toRawUTF8(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 
-    if (::stat (file.getFullPathName().toRawUTF8(), &status) != 0)
+    if (descriptor < 0)
         return std::strerror (errno);
 
-    if (! S_ISREG (status.st_mode))
-        return S_ISDIR (status.st_mode) ? "a folder, not a file" : "not a regular file";
+    const auto why = [&]() -> juce::String
+    {
+        struct stat status;
 
-    const auto tooLarge = "larger than " + juce::String (largestFileSize >> 20) + " MiB";
+        if (::fstat (descriptor, &status) != 0)
+            return std::strerror (errno);
 
-    if (status.st_size > largestFileSize)
-        return tooLarge;
+        if (! S_ISREG (status.st_mode))
+            return S_ISDIR (status.st_mode) ? "a folder, not a file" : "not a regular file";
 
-    juce::FileInputStream stream (file);
+        const auto tooLarge = "larger than " + juce::String (largestFileSize >> 20) + " MiB";
 
-    if (! stream.openedOk())
-        return stream.getStatus().getErrorMessage();
+        if (status.st_size > largestFileSize)
+            return tooLarge;
 
-    content.reset();
-    stream.readIntoMemoryBlock (content, largestFileSize + 1);
-    return (juce::int64) content.getSize() > largestFileSize ? tooLarge : juce::String();
+        // One byte more than the size tells a file that grew since.
+        content.setSize ((size_t) status.st_size + 1);
+        size_t got = 0;
+
+        while (got < content.getSize())
+        {
+            const auto n =
+                ::read (descriptor, static_cast<char*> (content.getData()) + got, content.getSize() - got);
+
+            if (n < 0 && errno == EINTR)
+                continue;
+
+            if (n < 0)
+                return std::strerror (errno);
+
+            if (n == 0)
+                break;
+
+            got += (size_t) n;
+        }
+
+        if ((juce::int64) got > status.st_size)
+            return "changed while it was read";
+
+        content.setSize (got);
+        return {};
+    }();
+
+    ::close (descriptor);
+    return why;
 }
 
 Decoded readFile (const juce::File& file, Format format)

@@ -76,9 +76,9 @@ juce::String writeFile (const juce::File& file, Format format, const ByteArray& 
     why the file could not be written. */
 juce::String replaceFile (const juce::File& file, const void* data, size_t size);
 
-/** Why a 138-byte block is not valid: its first byte out of range, with its control and field
+/** Why a block is not valid: its size, or its first byte out of range with its control and field
     ("byte 67 (strip 1 mute button, type) is 2; a type is 0 (note) or 1 (cc)"). Empty for a valid
-    block. The preset's own validation decides; this only explains. */
+    block: exactly the blocks that KARVELOEditorPreset accepts. */
 juce::String checkBlock (const ByteArray& block);
 
 /** The largest file read; bigger ones are refused before being read. */

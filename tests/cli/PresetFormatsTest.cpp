@@ -3,10 +3,12 @@
 #include "TemporaryFolder.h"
 #include "engine/MappingFormats.h"
 #include "engine/SafeFileWriter.h"
+#include "model/KARVELOEditorPreset.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -112,6 +114,25 @@ TEST (PresetFormats, EveryValidBlockRoundTripsThroughEveryFormat)
     }
 }
 
+TEST (PresetFormats, BlocksAreValidExactlyWhenThePresetTakesThem)
+{
+    juce::Random random (7);
+    const KARVELOEditorPreset preset;
+
+    for (int i = 0; i < 2000; ++i)
+    {
+        auto block = randomValidBlock (random);
+
+        for (int faults = random.nextInt (3); --faults >= 0;)
+            block.set (random.nextInt (138), static_cast<juce::uint8> (random.nextInt (256)));
+
+        if (i % 100 == 0)
+            block.resize (137 + random.nextInt (3));
+
+        ASSERT_EQ (checkBlock (block).isEmpty(), preset.isValidData (block)) << checkBlock (block);
+    }
+}
+
 TEST (PresetFormats, PresetFilesAreReadAsTheEditorReadsThem)
 {
     auto file = HexFile::read ("file_146.hex");
@@ -121,6 +142,22 @@ TEST (PresetFormats, PresetFilesAreReadAsTheEditorReadsThem)
     file.set (7 + 137, 0x80);
     EXPECT_EQ (decodeBytes (Format::preset, file).error,
                "byte 137 (strip 8 solo button, number) is 128; a value is 0 to 127");
+}
+
+TEST (PresetFormats, OnlyRegularFilesOfSensibleSizeAreRead)
+{
+    TemporaryFolder folder;
+    const auto pipe = folder.getChildFile ("pipe.syx"), huge = folder.getChildFile ("huge.syx");
+    ASSERT_EQ (mkfifo (pipe.getFullPathName().toRawUTF8(), 0600), 0);
+    ASSERT_TRUE (huge.create().wasOk() && truncate (huge.getFullPathName().toRawUTF8(), 1LL << 32) == 0);
+    ASSERT_TRUE (folder.getChildFile ("folder.csv").createDirectory());
+
+    EXPECT_EQ (readFile (pipe).error, "not a regular file"); // a pipe with no writer is not waited for
+    EXPECT_EQ (readFile (huge).error, "larger than 16 MiB");
+    EXPECT_EQ (readFile (folder.getChildFile ("folder.csv")).error, "a folder, not a file");
+    EXPECT_EQ (readFile (folder.getChildFile ("absent.json")).error, "No such file or directory");
+    EXPECT_EQ (readFile (folder.getChildFile ("preset.txt")).error,
+               "the extension does not name a format (.karvelo, .syx, .csv or .json)");
 }
 
 TEST (Mappings, SpreadsheetAndJsonVectorsRead)
