@@ -58,7 +58,7 @@ const std::vector<Command>& commands()
           2,
           2,
           { { "--to", true } },
-          "convert IN OUT | convert --to FORMAT DIR OUTDIR",
+          "convert IN OUT\nconvert --to FORMAT DIR OUTDIR",
           "Converts a preset between formats, chosen by the files' extensions:\n"
           "  .karvelo  the editor's preset file (146 bytes)\n"
           "  .syx      system-exclusive messages; the first Karvelo preset is read, and a preset is\n"
@@ -143,7 +143,8 @@ void printUsage (std::ostream& stream)
            << "Commands:\n";
 
     for (const auto& command : commands())
-        stream << "  " << programName << " " << command.synopsis << "\n";
+        for (const auto& synopsis : juce::StringArray::fromLines (command.synopsis))
+            stream << "  " << programName << " " << synopsis << "\n";
 
     stream << "\n"
            << "Files: .karvelo (preset file), .syx (system-exclusive), .csv and .json (the mapping).\n"
@@ -156,7 +157,12 @@ void printUsage (std::ostream& stream)
 
 void printHelp (const Command& command, std::ostream& stream)
 {
-    stream << "Usage: " << programName << " " << command.synopsis << "\n\n" << command.help;
+    const auto synopses = juce::StringArray::fromLines (command.synopsis);
+
+    for (int i = 0; i < synopses.size(); ++i)
+        stream << (i == 0 ? "Usage: " : "       ") << programName << " " << synopses[i] << "\n";
+
+    stream << "\n" << command.help;
 }
 
 /** Splits the arguments after the command into positionals and options; false on a usage error. */
