@@ -6,6 +6,9 @@
 #include "model/KARVELOEditorPreset.h"
 #include "model/MidiChannel.h"
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 
 namespace KarveloTool
@@ -184,6 +187,49 @@ void apply (const Change& change, ByteArray& block)
                                                             : KARVELOSwitch::typeControlChange));
 }
 
+volatile std::sig_atomic_t caughtSignal = 0;
+
+/** While it lives, an interrupt, a termination or a hang-up only takes note, so that a conversion
+    can stop between two files and take its temporary files away. endByTheSignal then ends the
+    process by that signal, as if it had never been caught, so that a calling script stops too. */
+class Interruptions
+{
+public:
+    Interruptions()
+    {
+        caughtSignal = 0;
+        struct sigaction noting = {};
+        noting.sa_handler = [] (int signal) { caughtSignal = signal; };
+        sigemptyset (&noting.sa_mask);
+
+        // A signal the caller has us ignore (nohup) stays ignored.
+        for (size_t i = 0; i < signals.size(); ++i)
+            if (::sigaction (signals[i], nullptr, &previous[i]) == 0 && previous[i].sa_handler != SIG_IGN)
+                ::sigaction (signals[i], &noting, nullptr);
+    }
+
+    ~Interruptions()
+    {
+        for (size_t i = 0; i < signals.size(); ++i)
+            ::sigaction (signals[i], &previous[i], nullptr);
+    }
+
+    bool caught() const noexcept { return caughtSignal != 0; }
+
+    [[noreturn]] void endByTheSignal()
+    {
+        const int signal = caughtSignal;
+        std::fflush (nullptr);
+        ::signal (signal, SIG_DFL);
+        ::raise (signal);
+        std::_Exit (128 + signal);
+    }
+
+private:
+    static constexpr std::array<int, 3> signals{ SIGINT, SIGTERM, SIGHUP };
+    std::array<struct sigaction, 3> previous{};
+};
+
 int convertFolder (const CommandLine& line, const Environment& environment, const Errors& errors)
 {
     const auto format = formatNamed (line.get ("--to"));
@@ -229,12 +275,16 @@ int convertFolder (const CommandLine& line, const Environment& environment, cons
     const auto shown = [] (const juce::String& folderPath, const juce::File& file)
     { return (folderPath.endsWithChar ('/') ? folderPath : folderPath + "/") + file.getFileName(); };
 
-    SafeFileWriter::Batch batch;
+    Interruptions interruptions;
+    auto batch = std::make_unique<SafeFileWriter::Batch>();
     std::map<juce::String, juce::File> sourceOf;
     int failed = 0;
 
     for (const auto& input : inputs)
     {
+        if (interruptions.caught())
+            break;
+
         const auto decoded = readFile (input);
         const auto output =
             outputFolder.getChildFile (input.getFileNameWithoutExtension() + extensionOf (*format));
@@ -255,12 +305,28 @@ int convertFolder (const CommandLine& line, const Environment& environment, cons
 
         const auto content = encode (*format, decoded.block);
 
-        if (! batch.add (output, content.getData(), content.getSize()))
+        if (! batch->add (output, content.getData(), content.getSize()))
             ++failed, errors.failure (shown (line.positionals[1], output), "cannot be written");
     }
 
-    for (const auto& notWritten : batch.commit())
-        ++failed, errors.failure (shown (line.positionals[1], notWritten), "cannot be written");
+    if (interruptions.caught())
+    {
+        batch.reset(); // takes its temporary files away
+        errors.failure ({}, "interrupted: nothing converted");
+        interruptions.endByTheSignal();
+    }
+
+    const auto notWritten = batch->commit ([&] { return interruptions.caught(); });
+
+    if (interruptions.caught())
+    {
+        errors.failure ({}, "interrupted: " + juce::String ((int) inputs.size() - failed - notWritten.size())
+                                + " of " + juce::String ((int) inputs.size()) + " files converted");
+        interruptions.endByTheSignal();
+    }
+
+    for (const auto& file : notWritten)
+        ++failed, errors.failure (shown (line.positionals[1], file), "cannot be written");
 
     if (failed > 0)
         return errors.failure ({}, juce::String (failed) + " of " + juce::String ((int) inputs.size())

@@ -254,7 +254,7 @@ int run (const juce::StringArray& arguments, const Environment& environment)
         if (arguments.size() > 1)
         {
             if (const auto* command = findCommand (arguments[1]))
-                return printHelp (*command, environment.out), ExitStatus::success;
+                return printHelp (*command, environment.out), int (ExitStatus::success);
 
             return programErrors.usage ("no command " + arguments[1].quoted());
         }
@@ -294,6 +294,12 @@ int run (const juce::StringArray& arguments, const Environment& environment)
     if (! parse (*command, arguments, line, errors))
         return ExitStatus::badUsage;
 
-    return command->handler (line, environment, errors);
+    const auto status = command->handler (line, environment, errors);
+
+    // A full disk or a closed pipe behind the output is a failure, not a success with nothing said.
+    if (! environment.out.flush())
+        return errors.failure ({}, "cannot write the output");
+
+    return status;
 }
 } // namespace KarveloTool

@@ -257,7 +257,7 @@ bool Batch::add (const juce::File& file, const void* data, size_t size)
     return true;
 }
 
-juce::Array<juce::File> Batch::commit()
+juce::Array<juce::File> Batch::commit (const std::function<bool()>& shouldStop)
 {
     juce::StringArray folders;
 
@@ -278,13 +278,18 @@ juce::Array<juce::File> Batch::commit()
             ::close (descriptor);
     }
 
-    for (const auto& entry : pending)
-        if (! flushed || ! putInPlace (entry.temporaryFile, entry.target))
-            failed.add (entry.target);
+    auto stopped = ! flushed;
 
-    if (! flushed)
-        for (const auto& entry : pending)
+    for (const auto& entry : pending)
+    {
+        stopped = stopped || (shouldStop && shouldStop());
+
+        if (stopped)
             ::unlink (entry.temporaryFile.getFullPathName().toRawUTF8());
+
+        if (stopped || ! putInPlace (entry.temporaryFile, entry.target))
+            failed.add (entry.target);
+    }
 
     pending.clear();
 

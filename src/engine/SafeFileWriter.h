@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <functional>
+
 /** Replaces the content of a user's file without ever leaving it half-written, and without
     changing what the user set up around it.
 
@@ -41,8 +43,9 @@ public:
     /** Prepares one file; false when it cannot be written (nothing is then left behind). */
     bool add (const juce::File& file, const void* data, size_t size);
 
-    /** Puts every prepared file in place; returns those that could not be. */
-    juce::Array<juce::File> commit();
+    /** Puts every prepared file in place; returns those that could not be. When shouldStop says so
+        before a file's turn, that file and the rest keep their old content. */
+    juce::Array<juce::File> commit (const std::function<bool()>& shouldStop = {});
 
 private:
     struct Pending

@@ -97,6 +97,13 @@ TEST_F (Tool, UsageHelpAndExitStatus)
     EXPECT_EQ ((*this) ("show nothing.karvelo").err, "karvelo: nothing.karvelo: No such file or directory\n");
     EXPECT_EQ ((*this) ("show --xml x.karvelo").err,
                "karvelo show: unknown option --xml\nTry 'karvelo show --help'.\n");
+
+    // Output that cannot be written (a full disk) is a failure.
+    std::ostream nowhere (nullptr);
+    std::ostringstream err;
+    const KarveloTool::Environment full{ nowhere, err, {} };
+    EXPECT_EQ (KarveloTool::run ({ "show", "factory.karvelo" }, full), 1);
+    EXPECT_EQ (err.str(), "karvelo: cannot write the output\n");
 }
 
 TEST_F (Tool, ShowDiffAndConvertThroughEveryFormat)
