@@ -35,6 +35,30 @@ juce::String quoted (const juce::String& text)
     return "\"" + text + "\"";
 }
 
+/** A value as an error message shows it: on one line, control characters escaped, and cut short
+    when long. */
+juce::String printable (const juce::String& text)
+{
+    constexpr int longest = 40;
+    juce::String shown;
+
+    for (auto p = text.getCharPointer(); ! p.isEmpty() && shown.length() < longest;)
+    {
+        const auto c = p.getAndAdvance();
+
+        if (c == '\n')
+            shown << "\\n";
+        else if (c == '\r')
+            shown << "\\r";
+        else if (c < 0x20 || c == 0x7f)
+            shown << "\\x" << juce::String::toHexString ((int) c).paddedLeft ('0', 2);
+        else
+            shown << juce::String::charToString (c);
+    }
+
+    return shown.length() < longest ? shown : shown + "...";
+}
+
 /** Where a row came from, for the messages that name it. */
 struct RowPlace
 {
@@ -61,7 +85,8 @@ struct FieldValue
 
     juce::String shown() const
     {
-        return value.isString() ? quoted (value.toString()) : juce::JSON::toString (value, true);
+        return value.isString() ? quoted (printable (value.toString()))
+                                : printable (juce::JSON::toString (value, true));
     }
 
     /** Text for a name-like field; nothing when JSON held something other than a string. */
@@ -289,14 +314,18 @@ juce::String csvField (const juce::String& text)
     return text;
 }
 
-/** JUCE's JSON parser recurses once for every level of nesting and reads integers without looking
-    out for overflow. Text nested deeper than a mapping ever is, or with a number longer than an
-    int64 holds, is refused before it is parsed; the answer names the line and column. */
+/** JUCE's JSON parser recurses once for every level of nesting, reads integers without looking
+    out for overflow, and asserts on an empty property name and on a minus sign that no digit
+    follows. Text nested deeper than a mapping ever is, with a number longer than an int64 holds,
+    an empty name or a lone minus is refused before it is parsed; the answer names the line and
+    column. */
 juce::String checkJsonLimits (const juce::String& text)
 {
     constexpr int deepest = 32, longestNumber = 18;
-    int depth = 0, digits = 0, line = 1, column = 0;
-    bool inString = false, escaped = false;
+    std::array<bool, deepest + 1> inObject{}; // for each open bracket, whether it is a brace
+    int depth = 0, digits = 0, line = 1, column = 0, stringLength = 0;
+    bool inString = false, escaped = false, isName = false;
+    juce::juce_wchar lastOutside = 0; // the last character outside strings that is not white space
 
     for (auto p = text.getCharPointer(); ! p.isEmpty();)
     {
@@ -306,23 +335,51 @@ juce::String checkJsonLimits (const juce::String& text)
         if (c == '\n')
             ++line, column = 0;
 
-        digits = (! inString && juce::CharacterFunctions::isDigit (c)) ? digits + 1 : 0;
+        const auto problem = [&] (const char* what)
+        { return "line " + juce::String (line) + ", column " + juce::String (column) + ": " + what; };
 
         if (inString)
-            inString = escaped || c != '"', escaped = ! escaped && c == '\\';
-        else if (c == '"')
-            inString = true;
+        {
+            if (escaped || c != '"')
+                escaped = ! escaped && c == '\\', ++stringLength;
+            else if (isName && stringLength == 0)
+                return problem ("an empty name");
+            else
+                inString = false;
+
+            continue;
+        }
+
+        digits = juce::CharacterFunctions::isDigit (c) ? digits + 1 : 0;
+
+        if (lastOutside == '-' && ! juce::CharacterFunctions::isWhitespace (c) && digits == 0)
+            return problem ("a minus sign without a number");
+
+        if (c == '"')
+        {
+            inString = true, stringLength = 0;
+            isName = depth > 0 && inObject[(size_t) depth] && (lastOutside == '{' || lastOutside == ',');
+        }
         else if (c == '[' || c == '{')
-            ++depth;
-        else if (c == ']' || c == '}')
+        {
+            if (++depth > deepest)
+                return problem ("nested too deep");
+
+            inObject[(size_t) depth] = c == '{';
+        }
+        else if ((c == ']' || c == '}') && depth > 0)
             --depth;
 
-        if (depth > deepest || digits > longestNumber)
-            return "line " + juce::String (line) + ", column " + juce::String (column) + ": "
-                   + (digits > longestNumber ? "a number too long" : "nested too deep");
+        if (digits > longestNumber)
+            return problem ("a number too long");
+
+        if (! juce::CharacterFunctions::isWhitespace (c))
+            lastOutside = c;
     }
 
-    return {};
+    return lastOutside == '-' ? "line " + juce::String (line) + ", column " + juce::String (column)
+                                    + ": a minus sign without a number"
+                              : juce::String();
 }
 
 juce::String jsonString (const juce::String& text)

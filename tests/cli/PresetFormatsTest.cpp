@@ -196,6 +196,10 @@ TEST (Mappings, FirstBadValueNamedByRowAndField)
         { rowEdited (5, "solo,button,note", "knob1,knob,cc"),
           "row 5 (line 6): strip 1 knob 1 is given again (first in row 1)" },
         { rowEdited (3, ",18,", ",,"), "row 3 (line 4), number: missing" },
+        { rowEdited (3, ",cc,", ",\"c\nc\","), "row 3 (line 4), type: \"c\\nc\" is not a type (cc or note)" },
+        { rowEdited (3, "knob3", juce::String::repeatedString ("x", 50)),
+          "row 3 (line 4), control: \"" + juce::String::repeatedString ("x", 40)
+              + "...\" is not a control of a strip (knob1, knob2, knob3, mute, solo, recarm or fader)" },
         { rowEdited (0, "channel", "chan"), "line 1: no \"channel\" column (the header reads "
                                             "strip,control,kind,type,channel,number,conflicts)" },
         { csv.upToLastOccurrenceOf ("master", false, false), "no row for master fader" },
@@ -217,6 +221,8 @@ TEST (Mappings, FirstBadValueNamedByRowAndField)
           "row 1 (controls[0]), strip: missing" },
         { json.replaceFirstOccurrenceOf ("}", "},"), "not JSON: line 3, column 115: Syntax error" },
         { "[]", "not a Karvelo mapping: no \"controls\" list" },
+        { "{ \"\\\"\": [ \"\", \"{\" ], \"\"", "not a Karvelo mapping: line 1, column 23: an empty name" },
+        { "{ \"a\": - x }", "not a Karvelo mapping: line 1, column 10: a minus sign without a number" },
         { "{ \"a\": \"[[[\",\n \"b\": 1234567890123456789 }",
           "not a Karvelo mapping: line 2, column 25: a number too long" },
         { juce::String::repeatedString ("[", 100000),
