@@ -464,6 +464,13 @@ int set (const CommandLine& line, const Environment&, const Errors& errors)
     if (! decoded.ok())
         return errors.failure (path, decoded.error);
 
+    // A mapping is written whole: one laid out otherwise than karvelo writes it (a spreadsheet's
+    // other columns, its order, its quotes) would lose that, so it is left alone.
+    if ((*format == Format::csv || *format == Format::json) && encode (*format, decoded.block) != content)
+        return errors.failure (path,
+                               "not changed: its layout is not the one karvelo writes, and would be lost; "
+                               "convert it to .karvelo, change that and convert it back");
+
     for (const auto& change : *changes)
         apply (change, decoded.block);
 

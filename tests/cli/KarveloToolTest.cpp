@@ -199,6 +199,21 @@ TEST_F (Tool, SetChangesControlsInPlaceAsTheEditorSaves)
     changed.set (capture.indexOf (0x3d), 100); // strip 8's fader sent CC 61 (3d)
     EXPECT_EQ (contentOf (folder.getChildFile ("capture.syx")), changed);
 
+    // A mapping in karvelo's own layout is changed; a spreadsheet's, which would lose its own, is not.
+    ASSERT_EQ ((*this) ("convert live.karvelo live.json").status, 0);
+    EXPECT_EQ ((*this) ("set live.json strip=2 control=recarm note=99").status, 0);
+    expected.set (93 + 2, 99); // strip 2 record-arm: switch 9
+    EXPECT_EQ (blockIn ("live.json"), expected);
+    expected.set (95, 6);
+    const auto sheet =
+        write ("sheet.csv", contentOf (HexFile::getTestDataFile ("mapping_from_spreadsheet.csv")));
+    const auto refusal = (*this) ("set sheet.csv strip=1 control=knob1 cc=1");
+    EXPECT_EQ (refusal.status, 1);
+    EXPECT_EQ (refusal.err,
+               "karvelo: sheet.csv: not changed: its layout is not the one karvelo writes, and would be "
+               "lost; convert it to .karvelo, change that and convert it back\n");
+    EXPECT_EQ (contentOf (sheet), contentOf (HexFile::getTestDataFile ("mapping_from_spreadsheet.csv")));
+
     // Nothing is written unless every setting is valid.
     const std::pair<const char*, const char*> refused[] = {
         { "strip=3 control=knob2 channel=17", "channel=17: a channel is 1 to 16" },
