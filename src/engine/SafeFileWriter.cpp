@@ -130,43 +130,56 @@ void syncFolder (const juce::File& folder)
         ::close (descriptor);
     }
 }
-} // namespace
+/** Everything of a replace up to the rename: a temporary file beside the target holding the new
+    content with the target's mode and owner, flushed to the disk when asked. A file that must be
+    written in place (several hard links, a folder that takes no new file) is written at once. */
+enum class Prepared
+{
+    failed,
+    writtenInPlace,
+    readyToRename
+};
 
-bool replace (const juce::File& file, const void* data, size_t size)
+Prepared prepare (const juce::File& file, const void* data, size_t size, bool flush,
+                  juce::File& temporaryFile, juce::File& target)
 {
     const auto resolved = resolveLinks (file);
 
     if (! resolved.has_value())
-        return false;
+        return Prepared::failed;
 
-    const auto& target = *resolved;
+    target = *resolved;
     const auto path = target.getFullPathName().toRawUTF8();
     struct stat existing;
     const bool exists = ::stat (path, &existing) == 0;
 
     if (! exists && errno != ENOENT)
-        return false;
+        return Prepared::failed;
+
+    const auto inPlace = [&]
+    { return writeInPlace (target, existing, data, size) ? Prepared::writtenInPlace : Prepared::failed; };
 
     if (exists)
     {
         if (! S_ISREG (existing.st_mode))
-            return false;
+            return Prepared::failed;
 
         // access() lets root write anything; a file that nobody may write is still read-only.
         if (::access (path, W_OK) != 0 || (existing.st_mode & 0222) == 0)
-            return false;
+            return Prepared::failed;
 
         if (existing.st_nlink > 1)
-            return writeInPlace (target, existing, data, size);
+            return inPlace();
     }
 
     const auto temporary = createTemporaryBeside (target);
 
     if (! temporary.has_value())
-        return exists && writeInPlace (target, existing, data, size);
+        return exists ? inPlace() : Prepared::failed;
 
-    const auto& [temporaryFile, descriptor] = *temporary;
-    auto written = writeAll (descriptor, data, size) && ::fsync (descriptor) == 0;
+    const auto descriptor = temporary->second;
+    temporaryFile = temporary->first;
+    auto written = writeAll (descriptor, data, size) && (! flush || ::fsync (descriptor) == 0);
 
     if (written && exists)
     {
@@ -181,13 +194,108 @@ bool replace (const juce::File& file, const void* data, size_t size)
 
     written = (::close (descriptor) == 0) && written;
 
-    if (written && ::rename (temporaryFile.getFullPathName().toRawUTF8(), path) == 0)
-    {
-        syncFolder (target.getParentDirectory());
+    if (written)
+        return Prepared::readyToRename;
+
+    ::unlink (temporaryFile.getFullPathName().toRawUTF8());
+    return Prepared::failed;
+}
+
+bool putInPlace (const juce::File& temporaryFile, const juce::File& target)
+{
+    if (::rename (temporaryFile.getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) == 0)
         return true;
-    }
 
     ::unlink (temporaryFile.getFullPathName().toRawUTF8());
     return false;
+}
+} // namespace
+
+bool replace (const juce::File& file, const void* data, size_t size)
+{
+    juce::File temporaryFile, target;
+
+    switch (prepare (file, data, size, true, temporaryFile, target))
+    {
+        case Prepared::failed:
+            return false;
+        case Prepared::writtenInPlace:
+            return true;
+        case Prepared::readyToRename:
+            break;
+    }
+
+    if (! putInPlace (temporaryFile, target))
+        return false;
+
+    syncFolder (target.getParentDirectory());
+    return true;
+}
+
+//==============================================================================
+Batch::~Batch()
+{
+    for (const auto& entry : pending)
+        ::unlink (entry.temporaryFile.getFullPathName().toRawUTF8());
+}
+
+bool Batch::add (const juce::File& file, const void* data, size_t size)
+{
+    Pending entry;
+
+    switch (prepare (file, data, size, false, entry.temporaryFile, entry.target))
+    {
+        case Prepared::failed:
+            return false;
+        case Prepared::writtenInPlace:
+            return true;
+        case Prepared::readyToRename:
+            break;
+    }
+
+    pending.push_back (std::move (entry));
+    return true;
+}
+
+juce::Array<juce::File> Batch::commit (const std::function<bool()>& shouldStop)
+{
+    juce::StringArray folders;
+
+    for (const auto& entry : pending)
+        folders.addIfNotAlreadyThere (entry.target.getParentDirectory().getFullPathName());
+
+    // One flush of each file system puts every temporary file's content on the disk before any of
+    // them takes its target's name.
+    juce::Array<juce::File> failed;
+    bool flushed = true;
+
+    for (const auto& folder : folders)
+    {
+        const auto descriptor = ::open (folder.toRawUTF8(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        flushed = descriptor >= 0 && ::syncfs (descriptor) == 0 && flushed;
+
+        if (descriptor >= 0)
+            ::close (descriptor);
+    }
+
+    auto stopped = ! flushed;
+
+    for (const auto& entry : pending)
+    {
+        stopped = stopped || (shouldStop && shouldStop());
+
+        if (stopped)
+            ::unlink (entry.temporaryFile.getFullPathName().toRawUTF8());
+
+        if (stopped || ! putInPlace (entry.temporaryFile, entry.target))
+            failed.add (entry.target);
+    }
+
+    pending.clear();
+
+    for (const auto& folder : folders)
+        syncFolder (juce::File (folder));
+
+    return failed;
 }
 } // namespace SafeFileWriter

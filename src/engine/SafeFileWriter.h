@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <functional>
+
 /** Replaces the content of a user's file without ever leaving it half-written, and without
     changing what the user set up around it.
 
@@ -24,4 +26,35 @@
 namespace SafeFileWriter
 {
 bool replace (const juce::File& file, const void* data, size_t size);
+
+/** Replaces many files, each as replace does, but flushes the disk once for the whole batch
+    instead of twice for every file: each new content goes into its temporary file, one flush puts
+    them all on the disk, and only then does each take its target's place. Whenever the machine
+    stops, each target holds its old content or its complete new one. A file that must be written
+    in place is written when it is added, as replace writes it. */
+class Batch
+{
+public:
+    Batch() = default;
+
+    /** Removes the temporary files of a batch that was not committed. */
+    ~Batch();
+
+    /** Prepares one file; false when it cannot be written (nothing is then left behind). */
+    bool add (const juce::File& file, const void* data, size_t size);
+
+    /** Puts every prepared file in place; returns those that could not be. When shouldStop says so
+        before a file's turn, that file and the rest keep their old content. */
+    juce::Array<juce::File> commit (const std::function<bool()>& shouldStop = {});
+
+private:
+    struct Pending
+    {
+        juce::File temporaryFile, target;
+    };
+
+    std::vector<Pending> pending;
+
+    JUCE_DECLARE_NON_COPYABLE (Batch)
+};
 } // namespace SafeFileWriter
