@@ -191,8 +191,10 @@ TEST (PanelLive, LightsAndTouchesShowThenFadeAndTheTimerStops)
         return seen == areas;
     };
 
-    // Off is the picture as it is; POWER lit is green, MIDI lit amber. Each repaints its light only.
+    // Off is the picture as it is, which shows both lights dark; POWER lit is green, MIDI lit
+    // amber. Each repaints its light only.
     EXPECT_EQ (shownAt (powerLight), picture.getPixelAt (powerLight.x, powerLight.y));
+    EXPECT_LT (shownAt (powerLight).getGreen(), 100) << "a window without ports must not look connected";
     repaints->areas.clear();
     panel.setPowerLed (true);
     EXPECT_TRUE (repainted ({ PanelActivity::getLightArea (true) }));
