@@ -27,6 +27,8 @@ KarveloEditorApplication::KarveloEditorApplication (DeviceLayerFactory deviceLay
 
 KarveloEditorApplication::~KarveloEditorApplication()
 {
+    panelLights = nullptr;
+
     if (engine != nullptr)
         engine->removeListener (this);
 }
@@ -43,10 +45,64 @@ std::unique_ptr<juce::Component> KarveloEditorApplication::createPanel (const Ed
     return std::make_unique<MainContentComponent> (asKarveloPreset (preset));
 }
 
+KarveloEditorApplication::PanelLights::PanelLights (KarveloEditorApplication& owner)
+    : application (owner)
+{
+    application.getMidiTraffic()->addListener (this);
+    startTimer (portCheckMilliseconds);
+}
+
+KarveloEditorApplication::PanelLights::~PanelLights()
+{
+    application.getMidiTraffic()->removeListener (this);
+}
+
+void KarveloEditorApplication::PanelLights::update()
+{
+    const auto midi = application.getMidiManager();
+
+    if (application.getWindowManager() == nullptr)
+        return;
+
+    const auto reachable = midi->getNumOpenMidiInputs() > 0 && midi->getNumOpenMidiOutputs() > 0;
+
+    for (auto* window : application.getWindowManager()->getWindows())
+        if (auto* panel = dynamic_cast<MainContentComponent*> (window->getContentComponent()))
+            panel->setPowerLed (reachable);
+}
+
+void KarveloEditorApplication::PanelLights::midiTrafficArrived (const std::vector<MidiTraffic::Event>& events,
+                                                                int)
+{
+    if (std::none_of (events.begin(), events.end(), [] (auto& e) { return ! e.outgoing; }))
+        return;
+
+    if (application.getWindowManager() == nullptr)
+        return;
+
+    MainContentComponent* front = nullptr;
+
+    if (auto active = application.getWindowManager()->getActiveWindow())
+        front = dynamic_cast<MainContentComponent*> (active->getContentComponent());
+
+    for (auto* window : application.getWindowManager()->getWindows())
+        if (auto* panel = dynamic_cast<MainContentComponent*> (window->getContentComponent()))
+            panel->midiActivity();
+
+    if (front == nullptr)
+        return;
+
+    for (auto& event : events)
+        if (const auto message = event.asControlMessage(); message.has_value() && ! event.outgoing)
+            front->showMessageReceived (*message, event.bytes[2]);
+}
+
 void KarveloEditorApplication::createEngine()
 {
     if (engine != nullptr)
         return;
+
+    panelLights = std::make_unique<PanelLights> (*this);
 
     engine = new KARVELOEditorEngine (getMidiManager(), answerTimeout, answerTimeout);
     engine->addListener (this);

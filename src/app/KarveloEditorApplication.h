@@ -27,11 +27,35 @@ public:
     void createEngine() override;
 
 private:
+    /** Keeps every panel's lights and touches with what the MIDI ports do: POWER while an input and
+        an output are open, MIDI on each batch of incoming messages, and the controls of the front
+        window's preset that an incoming controller or note message matches. */
+    class PanelLights
+        : private MidiTraffic::Listener
+        , private juce::Timer
+    {
+    public:
+        explicit PanelLights (KarveloEditorApplication& owner);
+        ~PanelLights() override;
+
+        /** How often the ports are looked at for the POWER light. */
+        static constexpr int portCheckMilliseconds = 250;
+
+        void update();
+
+    private:
+        void midiTrafficArrived (const std::vector<MidiTraffic::Event>& events, int dropped) override;
+        void timerCallback() override { update(); }
+
+        KarveloEditorApplication& application;
+    };
+
     static KARVELOEditorPreset::Ptr asKarveloPreset (const EditorPreset::Ptr& preset);
     std::unique_ptr<juce::Component> createPanel (const EditorPreset::Ptr& preset) const;
 
     const int answerTimeout;
     KARVELOEditorEngine::Ptr engine;
+    std::unique_ptr<PanelLights> panelLights;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (KarveloEditorApplication)
 };

@@ -13,7 +13,7 @@ class PresetConflicts
 {
 public:
     /** No conflicts. */
-    PresetConflicts() = default;
+    PresetConflicts() { groupOf.fill (-1); }
 
     /** The conflicts of a 138-byte preset data block. */
     explicit PresetConflicts (const ByteArray& block);

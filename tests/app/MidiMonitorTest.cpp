@@ -102,3 +102,21 @@ TEST_F (MonitorWindow, MatchesTheFrontWindowsPreset)
     EXPECT_TRUE (monitor.getLines()[0].endsWith ("CC 16 = 5, channel 1 - strip 1 knob 1"))
         << monitor.getLines()[0];
 }
+
+TEST_F (MonitorWindow, PanelsLightWithThePortsAndShowWhatTheControllerTouches)
+{
+    start();
+    window (0).toFront (true);
+    auto& activity = panelOf (window (0)).getActivity();
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return activity.isPowerOn(); })) << "both ports are open";
+
+    // Strip 1's fader sends CC 19 on channel 1 in the factory preset.
+    controller.sendFromController (juce::MidiMessage::controllerEvent (1, 19, 77));
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return activity.isMidiLit(); }));
+
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return activity.getTouchedValue (6) == 77; }))
+        << "the front window's strip 1 fader shows the value it sent";
+
+    system->unplug (controller.getEditorOutput());
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return ! activity.isPowerOn(); })) << "the output is gone";
+}
