@@ -88,10 +88,8 @@ void MidiMonitorComponent::copySelectedLines()
 
 juce::String MidiMonitorComponent::format (const Line& line)
 {
-    return juce::Time (static_cast<juce::int64> (line.time * 1000.0))
-               .toString (false, true, true, true)
-               .fromFirstOccurrenceOf (" ", false, false)
-               .trim()
+    const juce::Time time (static_cast<juce::int64> (line.time * 1000.0));
+    return time.formatted ("%H:%M:%S.") + juce::String (time.getMilliseconds()).paddedLeft ('0', 3)
            + (line.outgoing ? "  out  " : "  in   ") + line.text;
 }
 
