@@ -117,8 +117,8 @@ void MidiMonitorComponent::midiTrafficArrived (const std::vector<MidiTraffic::Ev
         return;
 
     // Times are of the wall clock, for people; the events' own are of a monotonic counter.
-    const auto offset =
-        juce::Time::currentTimeMillis() / 1000.0 - juce::Time::getMillisecondCounterHiRes() / 1000.0;
+    const auto offset = static_cast<double> (juce::Time::currentTimeMillis()) / 1000.0
+                        - juce::Time::getMillisecondCounterHiRes() / 1000.0;
     const auto block = getActivePresetBlock != nullptr ? getActivePresetBlock() : std::nullopt;
     const auto add = [this] (double time, bool outgoing, juce::String text) {
         lines.push_back ({ time, outgoing, std::move (text) });
