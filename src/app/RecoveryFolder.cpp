@@ -78,7 +78,7 @@ void syncFolder (const char* path)
     }
 }
 
-extern "C" void writeAndEndOnSignal (int signalNumber)
+void writeAndEndOnSignal (int signalNumber)
 {
     RecoveryFolder::writeEverythingNow();
 
