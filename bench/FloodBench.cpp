@@ -135,15 +135,8 @@ int main()
     juce::JUCEApplicationBase::createInstance = &noApplication;
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;
 
-    auto system = VirtualMidiSystem::create();
-    SimulatedKarvelo controller (system);
-    KarveloEditorApplication app ([&] { return system->createLayer(); },
-                                  std::make_unique<QuietDesktopServices>());
-    app.initialise ({});
-
-    auto window = app.getWindowManager()->getWindows().getFirst();
-    auto& panel = *dynamic_cast<MainContentComponent*> (window->getContentComponent());
-    MessageLoop::runFor (300);
+    BenchedEditor editor;
+    auto& [system, controller, app, window, panel] = editor;
 
     std::printf ("%d controller messages a second for %d s into the editor's input\n\n", messagesPerSecond,
                  seconds);
@@ -154,7 +147,5 @@ int main()
     flood (app, panel, controller, false);
     flood (app, panel, controller, true);
 
-    window = nullptr;
-    app.shutdown();
     return 0;
 }

@@ -113,15 +113,8 @@ int main (int argc, char* argv[])
     juce::JUCEApplicationBase::createInstance = &noApplication;
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;
 
-    auto system = VirtualMidiSystem::create();
-    SimulatedKarvelo controller (system);
-    KarveloEditorApplication app ([&] { return system->createLayer(); },
-                                  std::make_unique<QuietDesktopServices>());
-    app.initialise ({});
-
-    auto window = app.getWindowManager()->getWindows().getFirst();
-    auto& panel = *dynamic_cast<MainContentComponent*> (window->getContentComponent());
-    MessageLoop::runFor (300);
+    BenchedEditor editor;
+    auto& [system, controller, app, window, panel] = editor;
 
     std::vector<double> loads, loadsPainted, sends;
 
@@ -173,7 +166,5 @@ int main (int argc, char* argv[])
     std::printf ("%-38s %10.3f %14.1f %%   <= 5 %%\n", "Send To Hardware, command to output", send,
                  100.0 * send / cableMilliseconds);
 
-    window = nullptr;
-    app.shutdown();
     return 0;
 }

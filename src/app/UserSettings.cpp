@@ -11,7 +11,7 @@ juce::File UserSettings::getFolder()
 {
     const auto configHome = juce::SystemStats::getEnvironmentVariable ("XDG_CONFIG_HOME", {});
 
-    // The XDG specification ignores a relative path.
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as desktops ignore it.
     const auto base =
         juce::File::isAbsolutePath (configHome) ? juce::File (configHome) : juce::File ("~/.config");
     return base.getChildFile (settingsName);

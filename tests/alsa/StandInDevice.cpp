@@ -46,13 +46,14 @@ StandInDevice::~StandInDevice()
 int StandInDevice::plugIn (int id)
 {
     unplug();
-    std::vector<std::pair<std::string, unsigned int>> specs;
+    std::vector<std::pair<std::string, unsigned int>> portsToMake;
 
     for (auto& port : ports)
-        specs.emplace_back (port.name, port.capabilities);
+        portsToMake.emplace_back (port.name, port.capabilities);
 
     clientId = StandInSequencer::get().addDeviceClient (
-        name, specs, [inbox = inbox] (const StandInSequencer::StoredEvent& e) { inbox->receive (e); }, id);
+        name, portsToMake, [inbox = inbox] (const StandInSequencer::StoredEvent& e) { inbox->receive (e); },
+        id);
     assert (clientId > 0);
     return clientId;
 }

@@ -44,3 +44,32 @@ public:
     bool openDocument (const juce::File&) override { return false; }
     void quit() override {}
 };
+
+#include "MessageLoop.h"
+#include "SimulatedKarvelo.h"
+#include "app/KarveloEditorApplication.h"
+#include "ui/MainContentComponent.h"
+
+/** The real application on the simulated controller with quiet desktop services, started and
+    settled, with its first window and panel: what the benchmarks measure. */
+struct BenchedEditor
+{
+    BenchedEditor() { MessageLoop::runFor (300); }
+
+    ~BenchedEditor()
+    {
+        window = nullptr;
+        app.shutdown();
+    }
+
+    std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
+    SimulatedKarvelo controller{ system };
+    KarveloEditorApplication app{ [this] { return system->createLayer(); },
+                                  std::make_unique<QuietDesktopServices>() };
+    MainWindow::Ptr window = [this]
+    {
+        app.initialise ({});
+        return app.getWindowManager()->getWindows().getFirst();
+    }();
+    MainContentComponent& panel = dynamic_cast<MainContentComponent&> (*window->getContentComponent());
+};
