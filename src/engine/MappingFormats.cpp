@@ -14,6 +14,8 @@ using PresetFormats::Decoded;
 const juce::String masterName{ "master" };
 const juce::String ccName{ "cc" }, noteName{ "note" };
 constexpr int largestChannel = 128; ///< a stored byte of 127, plus one
+constexpr const char* unusualChannelNote =
+    "* outside MIDI's channels 1 to 16: the stored byte plus one, kept as it is";
 
 juce::String kindName (Kind kind)
 {
@@ -386,6 +388,24 @@ juce::String jsonString (const juce::String& text)
 {
     return juce::JSON::toString (text);
 }
+
+juce::String htmlText (const juce::String& text)
+{
+    return text.replace ("&", "&amp;").replace ("<", "&lt;").replace (">", "&gt;").replace ("\"", "&quot;");
+}
+
+// Browsers leave backgrounds out of a print unless told; the header row repeats on every page.
+constexpr const char* pageStyle =
+    R"(body { font: 10pt sans-serif; margin: 1.5em; color: #000; background: #fff }
+img { display: block; max-width: 100%; height: auto; margin: 1em 0 }
+table { border-collapse: collapse }
+th, td { border: 1px solid #888; padding: 0.1em 0.6em; text-align: left }
+th { background: #ddd }
+tr.conflict td { background: #f9c6dc }
+td.unusual { color: #b35900; font-weight: bold }
+* { -webkit-print-color-adjust: exact; print-color-adjust: exact }
+@media print { body { margin: 0 } img { break-after: page } tr { break-inside: avoid } }
+)";
 } // namespace
 
 //==============================================================================
@@ -464,6 +484,46 @@ juce::String toJson (const ByteArray& block)
     return json + "  ]\n}\n";
 }
 
+juce::String toHtml (const ByteArray& block, const juce::String& title, const juce::MemoryBlock& panelPng)
+{
+    const auto heading = htmlText ("Karvelo mapping: " + title);
+    const auto rows = rowsOf (block);
+    juce::String html;
+    html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" << heading
+         << "</title>\n<style>\n"
+         << pageStyle << "</style>\n</head>\n<body>\n<h1>" << heading << "</h1>\n";
+
+    if (! panelPng.isEmpty())
+        html << "<img alt=\"The panel\" src=\"data:image/png;base64,"
+             << juce::Base64::toBase64 (panelPng.getData(), panelPng.getSize()) << "\">\n";
+
+    html << "<table>\n<thead><tr>";
+
+    for (const auto& name : columnNames())
+        html << "<th>" << name << "</th>";
+
+    html << "</tr></thead>\n<tbody>\n";
+
+    for (const auto& row : rows)
+    {
+        html << (row.conflicts.isEmpty() ? "<tr>" : "<tr class=\"conflict\">");
+
+        for (const auto& cell : { row.strip, row.control, row.kind, row.type })
+            html << "<td>" << cell << "</td>";
+
+        html << (row.hasUsualChannel() ? "<td>" : "<td class=\"unusual\">") << row.channel
+             << (row.hasUsualChannel() ? "" : "*") << "</td><td>" << row.number << "</td><td>"
+             << htmlText (row.conflicts.joinIntoString ("; ")) << "</td></tr>\n";
+    }
+
+    html << "</tbody>\n</table>\n";
+
+    if (std::any_of (rows.begin(), rows.end(), [] (auto& r) { return ! r.hasUsualChannel(); }))
+        html << "<p>" << unusualChannelNote << "</p>\n";
+
+    return html + "</body>\n</html>\n";
+}
+
 juce::String toTable (const ByteArray& block)
 {
     const auto rows = rowsOf (block);
@@ -506,7 +566,7 @@ juce::String toTable (const ByteArray& block)
     }
 
     if (anyUnusual)
-        table << "* outside MIDI's channels 1 to 16: the stored byte plus one, kept as it is\n";
+        table << unusualChannelNote << '\n';
 
     return table;
 }

@@ -44,6 +44,11 @@ juce::String describe (const Row& row);
 juce::String toCsv (const ByteArray& block);
 juce::String toJson (const ByteArray& block);
 
+/** A web page that needs nothing beside it, to read and print in any browser: a heading with the
+    title, the panel's picture (a PNG, left out when empty) inside the page as a data address, and
+    the mapping's table, the rows with conflicts marked. */
+juce::String toHtml (const ByteArray& block, const juce::String& title, const juce::MemoryBlock& panelPng);
+
 /** An aligned table of strip, control, type, channel and number, and the conflicts when there are
     any; a channel outside 1 to 16 is marked, with a note under the table. */
 juce::String toTable (const ByteArray& block);
