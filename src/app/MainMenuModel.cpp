@@ -40,11 +40,14 @@ juce::PopupMenu MainMenuModel::getMenuForIndex (int, const juce::String& menuNam
         recent.addSeparator();
         recent.addItem (clearRecentFilesItem, "Clear List", ! files.isEmpty());
         menu.addSubMenu ("Open Recent", recent);
+        add (CommandIDs::importSysEx);
         menu.addSeparator();
         add (CommandIDs::closeWindow);
         menu.addSeparator();
         add (CommandIDs::save);
         add (CommandIDs::saveAs);
+        add (CommandIDs::exportSysEx);
+        add (CommandIDs::exportMapping);
         menu.addSeparator();
         add (CommandIDs::loadFromHardware);
         add (CommandIDs::sendToHardware);

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "CommandIDs.h"
+#include "engine/MappingFormats.h"
 #include "engine/SysExProtocol.h"
 #include "ui/KARVELOKnobView.h"
 #include "ui/KARVELOSwitchView.h"
@@ -118,7 +119,7 @@ void MainWindow::getAllCommands (juce::Array<juce::CommandID>& commands)
     commands.addArray ({ CommandIDs::loadFromHardware, CommandIDs::closeWindow, CommandIDs::save,
                          CommandIDs::saveAs, CommandIDs::minimizeWindow, CommandIDs::sendToHardware,
                          CommandIDs::undo, CommandIDs::redo, CommandIDs::copyStrip, CommandIDs::pasteStrip,
-                         CommandIDs::setEveryChannel });
+                         CommandIDs::setEveryChannel, CommandIDs::exportSysEx, CommandIDs::exportMapping });
 }
 
 void MainWindow::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
@@ -139,6 +140,12 @@ void MainWindow::getCommandInfo (juce::CommandID commandID, juce::ApplicationCom
 
         case CommandIDs::saveAs:
             result.setInfo ("Save As", {}, CommandIDs::category, 0);
+            break;
+        case CommandIDs::exportSysEx:
+            result.setInfo ("Export SysEx...", {}, CommandIDs::category, 0);
+            break;
+        case CommandIDs::exportMapping:
+            result.setInfo ("Export Mapping...", {}, CommandIDs::category, 0);
             break;
         case CommandIDs::loadFromHardware:
             result.setInfo ("Load From Hardware", {}, CommandIDs::category, 0);
@@ -201,6 +208,12 @@ bool MainWindow::perform (const InvocationInfo& info)
             return true;
         case CommandIDs::saveAs:
             saveAs();
+            return true;
+        case CommandIDs::exportSysEx:
+            exportSysEx();
+            return true;
+        case CommandIDs::exportMapping:
+            exportMapping();
             return true;
         case CommandIDs::loadFromHardware:
             loadFromHardware();
@@ -280,28 +293,14 @@ bool MainWindow::saveAs()
     // A native file dialog runs the message loop without holding the application modal: the window
     // may be closed (and released by its owner) before the dialog returns.
     const Ptr keepAlive (this);
-    auto& desktop = owner.getDesktopServices();
-    const auto chosen = desktop.browseForFileToSave ("Select filename to save", filePatterns);
+
+    // Without an extension the file would not show in Open Preset's list.
+    const auto chosen = askForFileToWrite ("Select filename to save", filePatterns, fileExtension);
 
     if (! chosen.has_value())
         return false;
 
-    // Without an extension the file would not show in Open Preset's list. The dialog warned only
-    // about the name as typed, so the name completed here is asked about itself.
-    auto file = *chosen;
-
-    if (file.getFileExtension().isEmpty())
-    {
-        file = file.withFileExtension (fileExtension);
-
-        if (file.exists()
-            && desktop.askQuestion ("Select filename to save",
-                                    file.getFileName().quoted() + " already exists. Replace it?", "Replace",
-                                    {}, "Cancel")
-                   != DesktopServices::Answer::yes)
-            return false;
-    }
-
+    const auto file = *chosen;
     const auto written = engine->savePresetFile (file, preset);
 
     // The window takes the chosen file's names even when the write failed ("Error Saving File."
@@ -314,6 +313,79 @@ bool MainWindow::saveAs()
         saved (file);
 
     return written;
+}
+
+std::optional<juce::File> MainWindow::askForFileToWrite (const juce::String& title,
+                                                         const juce::String& patterns,
+                                                         const juce::String& extension)
+{
+    auto& desktop = owner.getDesktopServices();
+    auto file = desktop.browseForFileToSave (title, patterns);
+
+    if (! file.has_value() || file->getFileExtension().isNotEmpty())
+        return file;
+
+    file = file->withFileExtension (extension);
+
+    if (file->exists()
+        && desktop.askQuestion (title, file->getFileName().quoted() + " already exists. Replace it?",
+                                "Replace", {}, "Cancel")
+               != DesktopServices::Answer::yes)
+        return std::nullopt;
+
+    return file;
+}
+
+bool MainWindow::writeExport (const juce::File& file, const juce::MemoryBlock& content)
+{
+    const auto why = PresetFormats::replaceFile (file, content.getData(), content.getSize());
+
+    if (why.isNotEmpty())
+        owner.getDesktopServices().showWarning (owner.getApplicationDisplayName(),
+                                                "Cannot export " + file.getFileName().quoted() + ": " + why
+                                                    + ". Nothing was written.");
+
+    return why.isEmpty();
+}
+
+bool MainWindow::exportSysEx()
+{
+    takeEntryBeingTyped();
+    const Ptr keepAlive (this);
+    const auto file = askForFileToWrite ("Select filename to export", sysExPatterns, ".syx");
+
+    return file.has_value()
+           && writeExport (*file, PresetFormats::encode (PresetFormats::Format::sysEx, preset->getData()));
+}
+
+bool MainWindow::exportMapping()
+{
+    takeEntryBeingTyped();
+    const Ptr keepAlive (this);
+    const auto file = askForFileToWrite ("Select filename to export", mappingPatterns, ".csv");
+
+    if (! file.has_value())
+        return false;
+
+    const auto block = preset->getData();
+    const auto text = file->hasFileExtension (".html;.htm")
+                          ? MappingFormats::toHtml (block, displayName, getPanelPicture())
+                          : MappingFormats::toCsv (block);
+    return writeExport (*file, juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8()));
+}
+
+juce::MemoryBlock MainWindow::getPanelPicture()
+{
+    juce::MemoryBlock png;
+
+    if (auto* content = getContentComponent())
+    {
+        juce::MemoryOutputStream stream (png, false);
+        juce::PNGImageFormat().writeImageToStream (
+            content->createComponentSnapshot (content->getLocalBounds()), stream);
+    }
+
+    return png;
 }
 
 void MainWindow::openFile (const juce::File& file)

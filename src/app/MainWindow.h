@@ -70,6 +70,8 @@ public:
 
     static constexpr const char* filePatterns = "*.karvelo";
     static constexpr const char* fileExtension = ".karvelo";
+    static constexpr const char* sysExPatterns = "*.syx";
+    static constexpr const char* mappingPatterns = "*.csv;*.html;*.htm";
 
     /** A name that is an absolute path binds the window to that file; any other name is just shown.
         The menu bar, when given, lives in the window (on desktops without a global menu bar). */
@@ -97,6 +99,21 @@ public:
         the chosen file even when the write fails (the error box follows), so that Save tries it
         again. Returns whether the preset was written. */
     bool saveAs();
+
+    /** File > Export SysEx...: asks for a file and writes the preset to it as one SendPreset
+        message, the bytes the controller accepts as they are; a name without extension gets
+        ".syx". The window keeps its own file and unsaved edits. Returns whether it was written; a
+        failed write says why in a warning. */
+    bool exportSysEx();
+
+    /** File > Export Mapping...: asks for a file and writes the preset's mapping to it, one row per
+        control: a self-contained web page with the panel's picture when the name ends in ".html" or
+        ".htm", CSV otherwise (a name without extension gets ".csv"). Returns whether it was
+        written; a failed write says why in a warning. */
+    bool exportMapping();
+
+    /** The panel as the window shows it now, as a PNG. */
+    juce::MemoryBlock getPanelPicture();
 
     /** Loads a preset file into this window, asking first when the preset was edited. A file that
         cannot be loaded leaves the window as it was: its preset, its file and its title. */
@@ -139,6 +156,14 @@ public:
 private:
     void setTitleName (const juce::String& shownName);
     void takeEntryBeingTyped();
+
+    /** The save dialog; a name without extension gets this one, asking before it replaces a file
+        of the completed name (the dialog asked only about the name as typed). */
+    std::optional<juce::File> askForFileToWrite (const juce::String& title, const juce::String& patterns,
+                                                 const juce::String& extension);
+
+    /** Writes an export with SafeFileWriter; a failure is told in a warning. */
+    bool writeExport (const juce::File& file, const juce::MemoryBlock& content);
 
     /** The preset was written to this file. */
     void saved (const juce::File& file);

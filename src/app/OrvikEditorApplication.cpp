@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "X11Connection.h"
 #include "engine/PresetFile.h"
+#include "engine/PresetFormats.h"
 #include "ui/Fonts.h"
 #include "ui/Pictures.h"
 #include "ui/ProductInfo.h"
@@ -274,6 +275,34 @@ void OrvikEditorApplication::openPresetWithDialog()
         openPresetFileInNewWindow (*file);
 }
 
+void OrvikEditorApplication::importSysExWithDialog()
+{
+    if (const auto file =
+            desktop->browseForFileToOpen ("Select SysEx file to import", MainWindow::sysExPatterns))
+        importSysEx (*file);
+}
+
+MainWindow::Ptr OrvikEditorApplication::importSysEx (const juce::File& file)
+{
+    const auto decoded = PresetFormats::readFile (file, PresetFormats::Format::sysEx);
+
+    if (! decoded.ok())
+    {
+        desktop->showWarning (messageTitle,
+                              "Cannot import " + file.getFileName().quoted() + ": " + decoded.error + ".");
+        return nullptr;
+    }
+
+    createEngine();
+    auto preset = createDefaultPreset();
+
+    // A decoded block is always one the preset takes.
+    preset->setData (decoded.block);
+    auto window = openWindowForPreset (preset);
+    window->markAsEdited();
+    return window;
+}
+
 juce::String OrvikEditorApplication::getMissingRecentFileMessage (const juce::File& file)
 {
     return "The file " + file.getFullPathName().quoted()
@@ -457,9 +486,9 @@ void OrvikEditorApplication::savePresetFileResult (int result)
 //==============================================================================
 void OrvikEditorApplication::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
-    commands.addArray ({ CommandIDs::newDocument, CommandIDs::openPreset, CommandIDs::about,
-                         CommandIDs::bringAllToFront, CommandIDs::midiMonitor, CommandIDs::openUserGuide,
-                         CommandIDs::midiSetup, CommandIDs::quit });
+    commands.addArray ({ CommandIDs::newDocument, CommandIDs::openPreset, CommandIDs::importSysEx,
+                         CommandIDs::about, CommandIDs::bringAllToFront, CommandIDs::midiMonitor,
+                         CommandIDs::openUserGuide, CommandIDs::midiSetup, CommandIDs::quit });
 }
 
 void OrvikEditorApplication::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
@@ -476,6 +505,10 @@ void OrvikEditorApplication::getCommandInfo (juce::CommandID commandID, juce::Ap
         case CommandIDs::openPreset:
             result.setInfo ("Open Preset", {}, CommandIDs::category, 0);
             result.addDefaultKeypress ('o', command);
+            break;
+
+        case CommandIDs::importSysEx:
+            result.setInfo ("Import SysEx...", {}, CommandIDs::category, 0);
             break;
 
         case CommandIDs::midiSetup:
@@ -515,6 +548,9 @@ bool OrvikEditorApplication::perform (const InvocationInfo& info)
             break;
         case CommandIDs::openPreset:
             openPresetWithDialog();
+            break;
+        case CommandIDs::importSysEx:
+            importSysExWithDialog();
             break;
         case CommandIDs::midiSetup:
             showMidiSetupWindow();

@@ -118,6 +118,16 @@ public:
     /** The open-file dialog of the Open Preset command. */
     void openPresetWithDialog();
 
+    /** File > Import SysEx...: the open-file dialog for a `.syx` file, then importSysEx. */
+    void importSysExWithDialog();
+
+    /** Opens the first Karvelo preset message of a `.syx` file (a PresetData reply or a SendPreset
+        message, among any other messages) in a new untitled window. The preset is in no preset file
+        yet, so the window has unsaved edits from the start and the recovery folder keeps them. A
+        file without such a message, or that cannot be read, opens nothing: a warning says why.
+        Returns the new window, or nothing. */
+    MainWindow::Ptr importSysEx (const juce::File& file);
+
     /** Opens a file chosen from File > Open Recent as Open Preset does; one that no longer exists
         leaves the list, with a warning. */
     void openRecentFile (const juce::File& file);
