@@ -114,10 +114,7 @@ protected:
 
     static juce::uint8 byte (int value) { return static_cast<juce::uint8> (value); }
 
-    static ByteArray factoryPresetBlock()
-    {
-        return ByteArray (HexFile::read ("factory_preset.hex").begin() + 7, 138);
-    }
+    static ByteArray factoryPresetBlock() { return HexFile::factoryBlock(); }
 
     // A valid block unlike the factory one: no control keeps the factory channel (0), numbers and
     // switch types vary with the seed.

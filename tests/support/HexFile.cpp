@@ -34,4 +34,9 @@ ByteArray read (const juce::String& name)
     jassert (file.existsAsFile());
     return parse (file.loadFileAsString());
 }
+
+ByteArray factoryBlock()
+{
+    return ByteArray (read ("factory_preset.hex").begin() + 7, 138);
+}
 } // namespace HexFile
