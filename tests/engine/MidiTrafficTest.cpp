@@ -28,7 +28,7 @@ struct MidiTrafficTest : EngineFixture
 };
 } // namespace
 
-TEST_F (MidiTrafficTest, MessagesAreDescribedInBothDirections)
+TEST_F (MidiTrafficTest, Descriptions)
 {
     controller.sendFromController (juce::MidiMessage::controllerEvent (1, 21, 64));
     controller.sendFromController (juce::MidiMessage::noteOn (2, 5, (juce::uint8) 100));
@@ -57,7 +57,7 @@ TEST_F (MidiTrafficTest, MessagesAreDescribedInBothDirections)
     EXPECT_FALSE (MidiTraffic::Event::from (acknowledgement(), false).asControlMessage().has_value());
 }
 
-TEST_F (MidiTrafficTest, AFloodIsDeliveredInBoundedBatches)
+TEST_F (MidiTrafficTest, FloodInBatches)
 {
     constexpr int sent = 30000;
     const auto started = juce::Time::getMillisecondCounterHiRes();
