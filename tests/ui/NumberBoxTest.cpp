@@ -49,7 +49,7 @@ protected:
 };
 } // namespace
 
-TEST_F (NumberBoxTest, EditingSelectsTheNumberLetsOnlyDigitsAndSignsInAndHidesThePaintedNumber)
+TEST_F (NumberBoxTest, EditorTakesDigitsOnly)
 {
     cc.setColour (juce::Label::textColourId, juce::Colours::white);
     EXPECT_GT (GuiTestSupport::countNearWhitePixels (GuiTestSupport::snapshot (cc), cc.getLocalBounds()), 5);
@@ -65,7 +65,7 @@ TEST_F (NumberBoxTest, EditingSelectsTheNumberLetsOnlyDigitsAndSignsInAndHidesTh
     EXPECT_EQ (GuiTestSupport::countNearWhitePixels (GuiTestSupport::snapshot (cc), cc.getLocalBounds()), 0);
 }
 
-TEST_F (NumberBoxTest, RefusedCharactersLeaveTheTextAndItsSelectionAsTheyWere)
+TEST_F (NumberBoxTest, RefusedKeysKeepSelection)
 {
     // A click selects the number; a letter, a blank or a paste with nothing allowed in it must not
     // erase it, or Return would then take the empty entry as 0.
@@ -91,7 +91,7 @@ TEST_F (NumberBoxTest, RefusedCharactersLeaveTheTextAndItsSelectionAsTheyWere)
     EXPECT_EQ (heard.values, std::vector<int>{ 12 });
 }
 
-TEST_F (NumberBoxTest, EntriesAreReadAsTheirLeadingIntegerAndTakenOnlyInRange)
+TEST_F (NumberBoxTest, EntriesInRangeOnly)
 {
     // Each entry, in order, and the number its box holds afterwards.
     const std::tuple<NumberBoxComponent<int>*, const char*, int> entries[] = {
@@ -113,7 +113,7 @@ TEST_F (NumberBoxTest, EntriesAreReadAsTheirLeadingIntegerAndTakenOnlyInRange)
     EXPECT_EQ (heard.values, (std::vector<int>{ 16, 5, 0, 12, 7 }));
 }
 
-TEST_F (NumberBoxTest, EscapeKeepsTheNumberAndLosingTheFocusCommits)
+TEST_F (NumberBoxTest, EscapeAndFocusLoss)
 {
     GuiTestSupport::enter (channel, "9", juce::KeyPress::escapeKey);
     EXPECT_EQ (channel.getValue(), 5);
@@ -126,7 +126,7 @@ TEST_F (NumberBoxTest, EscapeKeepsTheNumberAndLosingTheFocusCommits)
     EXPECT_EQ (heard.values, std::vector<int>{ 9 });
 }
 
-TEST_F (NumberBoxTest, NumbersFromCodeOrTheSharedTextValueAreValidatedAndEchoesAreNoNews)
+TEST_F (NumberBoxTest, NumbersFromCodeValidated)
 {
     channel.setValue (7, juce::dontSendNotification);
     MessageLoop::drain();
@@ -152,7 +152,7 @@ TEST_F (NumberBoxTest, NumbersFromCodeOrTheSharedTextValueAreValidatedAndEchoesA
     }
 }
 
-TEST_F (NumberBoxTest, ListenersAreCalledNewestFirstOnceEachWhenOthersLeaveDuringTheCall)
+TEST_F (NumberBoxTest, ListenerOrder)
 {
     struct Calls : NumberBoxComponent<int>::Listener
     {
