@@ -33,12 +33,12 @@ struct MidiMonitor : ::testing::Test
     SimulatedKarvelo controller{ system };
     MidiManager::Ptr manager{ new MidiManager (system->createLayer(), 5) };
     MidiTraffic::Ptr traffic{ new MidiTraffic (manager) };
-    ByteArray block = ByteArray (HexFile::read ("factory_preset.hex").begin() + 7, 138);
+    ByteArray block = HexFile::factoryBlock();
     MidiMonitorComponent monitor{ traffic, [this] { return std::optional<ByteArray> (block); } };
 };
 } // namespace
 
-TEST_F (MidiMonitor, ListsBothDirectionsWithTheMatchingControl)
+TEST_F (MidiMonitor, ListsBothDirections)
 {
     // The controller acknowledges the preset sent.
     const auto sendPreset = HexFile::read ("send_preset_factory.hex");
@@ -58,18 +58,10 @@ TEST_F (MidiMonitor, ListsBothDirectionsWithTheMatchingControl)
     const auto time = monitor.getLines()[0].upToFirstOccurrenceOf (" ", false, false);
     EXPECT_TRUE (time.length() == 12 && time.containsOnly ("0123456789:.") && time[2] == ':') << time;
 
-    // The list as a person sees it, kept beside the build for the user guide.
+    // The list as a person sees it.
     monitor.setSize (640, 200);
     const auto picture = monitor.createComponentSnapshot (monitor.getLocalBounds());
     EXPECT_NE (picture.getPixelAt (20, 15), picture.getPixelAt (20, 190)) << "the first line is drawn";
-    const auto output = juce::File::getSpecialLocation (juce::File::currentExecutableFile)
-                            .getParentDirectory()
-                            .getParentDirectory()
-                            .getChildFile ("midi-monitor.png");
-    juce::FileOutputStream stream (output);
-    stream.setPosition (0);
-    stream.truncate();
-    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (picture, stream));
 
     // Copy takes the selected lines, or all of them.
     monitor.getList().selectRow (1);
@@ -90,7 +82,7 @@ TEST_F (MidiMonitor, ListsBothDirectionsWithTheMatchingControl)
     EXPECT_EQ (shown (1).joinIntoString ("\n"), "in   Stop");
 }
 
-TEST_F (MidiMonitor, KeepsABoundedHistoryThroughAFlood)
+TEST_F (MidiMonitor, BoundedHistory)
 {
     constexpr int sent = 3 * (int) MidiMonitorComponent::maximumLines;
 
@@ -105,7 +97,7 @@ TEST_F (MidiMonitor, KeepsABoundedHistoryThroughAFlood)
 
 using MonitorWindow = ApplicationFixture;
 
-TEST_F (MonitorWindow, MatchesTheFrontWindowsPreset)
+TEST_F (MonitorWindow, MatchesFrontWindow)
 {
     start();
     invoke (CommandIDs::midiMonitor);
@@ -120,7 +112,7 @@ TEST_F (MonitorWindow, MatchesTheFrontWindowsPreset)
         << monitor.getLines()[0];
 }
 
-TEST_F (MonitorWindow, PanelsLightWithThePortsAndShowWhatTheControllerTouches)
+TEST_F (MonitorWindow, LightsAndTouches)
 {
     start();
     window (0).toFront (true);
