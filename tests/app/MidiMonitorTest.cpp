@@ -46,13 +46,20 @@ TEST_F (MidiMonitor, ListsBothDirections)
     EXPECT_EQ (shown (2).joinIntoString ("\n"), "out  SendPreset, 146 bytes, acknowledged\n"
                                                 "in   Acknowledgement, 10 bytes");
 
+    // Notes and controllers are matched with the controls that send them; nothing else is.
     controller.sendFromController (juce::MidiMessage::controllerEvent (1, 19, 64));      // strip 1's fader
     controller.sendFromController (juce::MidiMessage::noteOn (1, 2, (juce::uint8) 100)); // strip 1's solo
     controller.sendFromController (juce::MidiMessage::controllerEvent (2, 19, 64));
-    EXPECT_EQ (shown (5).joinIntoString ("\n", 2),
+    controller.sendFromController (juce::MidiMessage::noteOff (1, 1, (juce::uint8) 0)); // strip 1's mute
+    controller.sendFromController (juce::MidiMessage::noteOff (16, 127, (juce::uint8) 0));
+    controller.sendFromController (juce::MidiMessage::pitchWheel (3, 8192));
+    EXPECT_EQ (shown (8).joinIntoString ("\n", 2),
                "in   CC 19 = 64, channel 1 - strip 1 fader\n"
                "in   Note On 2 velocity 100, channel 1 - strip 1 solo button\n"
-               "in   CC 19 = 64, channel 2 - no control of this preset");
+               "in   CC 19 = 64, channel 2 - no control of this preset\n"
+               "in   Note Off 1 velocity 0, channel 1 - strip 1 mute button\n"
+               "in   Note Off 127 velocity 0, channel 16 - no control of this preset\n"
+               "in   Pitch Bend 8192, channel 3");
 
     // Each line starts with the time of day to the millisecond.
     const auto time = monitor.getLines()[0].upToFirstOccurrenceOf (" ", false, false);
@@ -75,7 +82,7 @@ TEST_F (MidiMonitor, ListsBothDirections)
     controller.sendFromController (juce::MidiMessage::midiClock());
     controller.getEditorInput()->waitUntilIdle();
     MessageLoop::runFor (3 * MidiTraffic::frameMilliseconds);
-    EXPECT_EQ (monitor.getLines().size(), 5);
+    EXPECT_EQ (monitor.getLines().size(), 8);
     monitor.setPaused (false);
     monitor.clear();
     controller.sendFromController (juce::MidiMessage::midiStop());
