@@ -44,12 +44,7 @@ struct Tool : ::testing::Test
         return file;
     }
 
-    static ByteArray contentOf (const juce::File& file)
-    {
-        juce::MemoryBlock content;
-        file.loadFileAsData (content);
-        return ByteArray (static_cast<const juce::uint8*> (content.getData()), (int) content.getSize());
-    }
+    static ByteArray contentOf (const juce::File& file) { return HexFile::contentsOf (file); }
 
     ByteArray blockIn (const juce::String& name) const
     {

@@ -16,12 +16,7 @@ namespace
 {
 using Result = PresetFile::ReadResult;
 
-ByteArray contentsOf (const juce::File& file)
-{
-    juce::MemoryBlock block;
-    file.loadFileAsData (block);
-    return ByteArray (static_cast<const juce::uint8*> (block.getData()), static_cast<int> (block.getSize()));
-}
+using HexFile::contentsOf;
 
 struct PresetFileTest : ::testing::Test
 {

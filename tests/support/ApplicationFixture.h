@@ -140,12 +140,7 @@ protected:
         return image;
     }
 
-    static ByteArray contentsOf (const juce::File& file)
-    {
-        juce::MemoryBlock data;
-        file.loadFileAsData (data);
-        return ByteArray ((const juce::uint8*) data.getData(), (int) data.getSize());
-    }
+    static ByteArray contentsOf (const juce::File& file) { return HexFile::contentsOf (file); }
 
     std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
     SimulatedKarvelo controller{ system };

@@ -35,6 +35,13 @@ ByteArray read (const juce::String& name)
     return parse (file.loadFileAsString());
 }
 
+ByteArray contentsOf (const juce::File& file)
+{
+    juce::MemoryBlock data;
+    file.loadFileAsData (data);
+    return ByteArray (static_cast<const juce::uint8*> (data.getData()), static_cast<int> (data.getSize()));
+}
+
 ByteArray factoryBlock()
 {
     return ByteArray (read ("factory_preset.hex").begin() + 7, 138);

@@ -15,4 +15,7 @@ ByteArray parse (const juce::String& text);
 
 /** The 138-byte block of the factory preset, from tests/data/factory_preset.hex. */
 ByteArray factoryBlock();
+
+/** Every byte of a file (none when it cannot be read). */
+ByteArray contentsOf (const juce::File& file);
 } // namespace HexFile
