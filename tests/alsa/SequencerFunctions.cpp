@@ -138,8 +138,8 @@ extern "C"
     int snd_seq_create_simple_port (snd_seq_t* seq, const char* name, unsigned int caps, unsigned int type) { return sequencer().createPort (seq->client, name != nullptr ? name : "", caps, type); }
     int snd_seq_delete_simple_port (snd_seq_t* seq, int port) { return sequencer().deletePort (seq->client, port); }
 
-    int snd_seq_connect_from (snd_seq_t* seq, int myPort, int client, int port) { return sequencer().subscribe (seq->client, address (client, port), address (seq->client, myPort)); }
-    int snd_seq_connect_to (snd_seq_t* seq, int myPort, int client, int port) { return sequencer().subscribe (seq->client, address (seq->client, myPort), address (client, port)); }
+    int snd_seq_connect_from (snd_seq_t* seq, int myPort, int client, int port) { return sequencer().subscribe (address (client, port), address (seq->client, myPort)); }
+    int snd_seq_connect_to (snd_seq_t* seq, int myPort, int client, int port) { return sequencer().subscribe (address (seq->client, myPort), address (client, port)); }
 
     int snd_seq_event_output_direct (snd_seq_t* seq, snd_seq_event_t* ev)
     {
