@@ -9,8 +9,7 @@ AlsaKarvelo::AlsaKarvelo()
             d.sendSysex ({ answer.begin(), answer.end() });
         })
 {
-    const auto factory = HexFile::read ("factory_preset.hex");
-    block = ByteArray (factory.begin() + 7, factory.size() - 8);
+    block = HexFile::factoryBlock();
     device.setReceiver ([this] (const StandInDevice::Bytes& bytes) { receive (bytes); });
     device.plugIn();
 }

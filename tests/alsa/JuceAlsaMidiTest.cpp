@@ -37,7 +37,7 @@ void cutAt (juce::Random& random, int longestPiece, const ByteArray& answer, Pie
 }
 } // namespace
 
-TEST_F (AlsaMidiFixture, ListsPortsOthersMaySubscribeToAndOpensKarveloByItsPortName)
+TEST_F (AlsaMidiFixture, ListsAndOpensPorts)
 {
     ASSERT_FALSE (isLibasoundLoaded());
     StandInDevice synth{ "Synth",
@@ -82,7 +82,7 @@ TEST_F (AlsaMidiFixture, ListsPortsOthersMaySubscribeToAndOpensKarveloByItsPortN
     EXPECT_EQ (StandInSequencer::get().getApplicationClientNames(), std::vector<std::string>{ "JUCE" });
 }
 
-TEST_F (AlsaMidiFixture, ReplyIsTakenWholeInPiecesAndBetweenClockAndNotes)
+TEST_F (AlsaMidiFixture, ReplyInPieces)
 {
     juce::Random random (146);
     std::vector<ByteArray> expectedHeard;
@@ -141,7 +141,7 @@ TEST_F (AlsaMidiFixture, ReplyIsTakenWholeInPiecesAndBetweenClockAndNotes)
     }
 }
 
-TEST_F (AlsaMidiFixture, ControllerReceivesSendAndRequestByteForByteInOneEventEach)
+TEST_F (AlsaMidiFixture, SendsExactBytes)
 {
     auto preset = engine->createKarveloPreset();
     ASSERT_TRUE (preset->setData (factoryBlock));
@@ -156,7 +156,7 @@ TEST_F (AlsaMidiFixture, ControllerReceivesSendAndRequestByteForByteInOneEventEa
                                     bytesOf (HexFile::read ("request_preset.hex")) }));
 }
 
-TEST_F (AlsaMidiFixture, UnplugMidReplyClosesThePortsAndReplugUnderANewClientReopensThem)
+TEST_F (AlsaMidiFixture, UnplugMidReply)
 {
     const auto unpluggedClient = karvelo.device.getClientId();
     karvelo.setDelivery (
@@ -190,7 +190,7 @@ TEST_F (AlsaMidiFixture, UnplugMidReplyClosesThePortsAndReplugUnderANewClientReo
         EXPECT_EQ (names, juce::StringArray ("Karvelo MIDI 1"));
 }
 
-TEST_F (AlsaMidiFixture, PortsChosenAgainAtOnceStillHearTheController)
+TEST_F (AlsaMidiFixture, PortsChosenAgain)
 {
     for (int i = 0; i < 3; ++i)
     {

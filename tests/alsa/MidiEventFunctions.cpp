@@ -1,94 +1,37 @@
-// The snd_midi_event_* coder of the ALSA library: MIDI bytes to sequencer events and back.
+// The snd_midi_event_* coder of the ALSA library, for what JUCE and the tests send: channel
+// messages, real-time bytes and system exclusive.
 //
-// Encoding reads bytes until one completes an event. System exclusive data collects in the
-// coder's buffer and leaves as a SND_SEQ_EVENT_SYSEX event whose data points into that buffer,
-// when F7 arrives or when the buffer is full (the rest follows in further events, without F0).
-// Real-time bytes become events of their own without disturbing a message in progress; data bytes
-// after a complete channel message reuse its status (running status). Decoding writes an event's
-// bytes, leaving out a channel message's status byte when it repeats the previous one, until
-// snd_midi_event_reset_decode.
+// Encoding reads bytes until one completes an event. System exclusive data collects in the coder's
+// buffer and leaves as one SND_SEQ_EVENT_SYSEX event at F7 (JUCE makes the buffer as long as the
+// message); another status byte drops it. Real-time bytes are events of their own; data bytes after
+// a complete channel message reuse its status. Decoding writes an event's bytes, or -ENOMEM when the
+// buffer is too small and -ENOENT for an event the stand-in does not code. JUCE resets the decoder
+// after every event, so a repeated status is always written.
 
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 struct snd_midi_event
 {
-    std::vector<unsigned char> buffer;
-    int status = 0;   // of the message being encoded; 0xf0 inside system exclusive, 0 for none
-    int expected = 0; // data bytes a complete message of that status has
-    int collected = 0;
-    int lastDecodedStatus = 0;
+    std::vector<unsigned char> buffer; // the message being encoded, from its status byte
+    int status = 0;                    // 0xf0 inside system exclusive, 0 for none
 };
 
 namespace
 {
-constexpr unsigned char sysexStart = 0xf0, sysexEnd = 0xf7;
+constexpr std::pair<int, snd_seq_event_type_t> realTime[] = {
+    { 0xf8, SND_SEQ_EVENT_CLOCK }, { 0xfa, SND_SEQ_EVENT_START },   { 0xfb, SND_SEQ_EVENT_CONTINUE },
+    { 0xfc, SND_SEQ_EVENT_STOP },  { 0xfe, SND_SEQ_EVENT_SENSING }, { 0xff, SND_SEQ_EVENT_RESET },
+};
 
-int dataBytesAfter (int status)
-{
-    switch (status & 0xf0)
-    {
-        case 0xc0:
-        case 0xd0:
-            return 1;
-        case 0xf0:
-            return status == 0xf2 ? 2 : (status == 0xf1 || status == 0xf3 ? 1 : 0);
-        default:
-            return 2;
-    }
-}
-
-snd_seq_event_type_t typeOfStatus (int status)
-{
-    switch (status & 0xf0)
-    {
-        case 0x80:
-            return SND_SEQ_EVENT_NOTEOFF;
-        case 0x90:
-            return SND_SEQ_EVENT_NOTEON;
-        case 0xa0:
-            return SND_SEQ_EVENT_KEYPRESS;
-        case 0xb0:
-            return SND_SEQ_EVENT_CONTROLLER;
-        case 0xc0:
-            return SND_SEQ_EVENT_PGMCHANGE;
-        case 0xd0:
-            return SND_SEQ_EVENT_CHANPRESS;
-        case 0xe0:
-            return SND_SEQ_EVENT_PITCHBEND;
-        default:
-            break;
-    }
-
-    switch (status)
-    {
-        case 0xf1:
-            return SND_SEQ_EVENT_QFRAME;
-        case 0xf2:
-            return SND_SEQ_EVENT_SONGPOS;
-        case 0xf3:
-            return SND_SEQ_EVENT_SONGSEL;
-        case 0xf6:
-            return SND_SEQ_EVENT_TUNE_REQUEST;
-        case 0xf8:
-            return SND_SEQ_EVENT_CLOCK;
-        case 0xfa:
-            return SND_SEQ_EVENT_START;
-        case 0xfb:
-            return SND_SEQ_EVENT_CONTINUE;
-        case 0xfc:
-            return SND_SEQ_EVENT_STOP;
-        case 0xfe:
-            return SND_SEQ_EVENT_SENSING;
-        case 0xff:
-            return SND_SEQ_EVENT_RESET;
-        default:
-            return SND_SEQ_EVENT_NONE;
-    }
-}
+constexpr snd_seq_event_type_t channelTypes[] = { SND_SEQ_EVENT_NOTEOFF,   SND_SEQ_EVENT_NOTEON,
+                                                  SND_SEQ_EVENT_KEYPRESS,  SND_SEQ_EVENT_CONTROLLER,
+                                                  SND_SEQ_EVENT_PGMCHANGE, SND_SEQ_EVENT_CHANPRESS,
+                                                  SND_SEQ_EVENT_PITCHBEND };
 
 void setFixed (snd_seq_event_t* ev, snd_seq_event_type_t type)
 {
@@ -97,53 +40,27 @@ void setFixed (snd_seq_event_t* ev, snd_seq_event_type_t type)
         static_cast<unsigned char> ((ev->flags & ~SND_SEQ_EVENT_LENGTH_MASK) | SND_SEQ_EVENT_LENGTH_FIXED);
 }
 
-// Fills the event for a complete short message; d holds its data bytes.
-void setShortMessage (snd_seq_event_t* ev, int status, const unsigned char* d)
+// Fills the event for a complete channel message: status, then its one or two data bytes.
+void setChannelMessage (snd_seq_event_t* ev, const unsigned char* m)
 {
-    setFixed (ev, typeOfStatus (status));
-    const auto channel = static_cast<unsigned char> (status & 0x0f);
+    const auto kind = (m[0] >> 4) - 8;
+    setFixed (ev, channelTypes[kind]);
+    ev->data.control.channel = m[0] & 0x0f; // the same offset in note events
 
-    switch (status & 0xf0)
+    if (kind < 3)
     {
-        case 0x80:
-        case 0x90:
-        case 0xa0:
-            ev->data.note.channel = channel;
-            ev->data.note.note = d[0];
-            ev->data.note.velocity = d[1];
-            return;
-        case 0xb0:
-            ev->data.control.channel = channel;
-            ev->data.control.param = d[0];
-            ev->data.control.value = d[1];
-            return;
-        case 0xc0:
-        case 0xd0:
-            ev->data.control.channel = channel;
-            ev->data.control.value = d[0];
-            return;
-        case 0xe0:
-            ev->data.control.channel = channel;
-            ev->data.control.value = (d[1] << 7 | d[0]) - 8192;
-            return;
-        default:
-            break;
+        ev->data.note.note = m[1];
+        ev->data.note.velocity = m[2];
     }
-
-    if (status == 0xf2)
-        ev->data.control.value = d[1] << 7 | d[0];
-    else if (status == 0xf1 || status == 0xf3)
-        ev->data.control.value = d[0];
-}
-
-void emitSysex (snd_midi_event_t* dev, snd_seq_event_t* ev)
-{
-    ev->type = SND_SEQ_EVENT_SYSEX;
-    ev->flags =
-        static_cast<unsigned char> ((ev->flags & ~SND_SEQ_EVENT_LENGTH_MASK) | SND_SEQ_EVENT_LENGTH_VARIABLE);
-    ev->data.ext.len = static_cast<unsigned int> (dev->collected);
-    ev->data.ext.ptr = dev->buffer.data();
-    dev->collected = 0;
+    else if (kind == 3)
+    {
+        ev->data.control.param = m[1];
+        ev->data.control.value = m[2];
+    }
+    else
+    {
+        ev->data.control.value = kind == 6 ? (m[2] << 7 | m[1]) - 8192 : m[1];
+    }
 }
 } // namespace
 
@@ -152,7 +69,7 @@ extern "C"
     int snd_midi_event_new (size_t bufsize, snd_midi_event_t** rdev)
     {
         *rdev = new snd_midi_event;
-        (*rdev)->buffer.resize (bufsize);
+        (*rdev)->buffer.reserve (bufsize);
         return 0;
     }
 
@@ -163,88 +80,63 @@ extern "C"
 
     void snd_midi_event_reset_encode (snd_midi_event_t* dev)
     {
-        dev->status = dev->expected = dev->collected = 0;
+        dev->status = 0;
+        dev->buffer.clear();
     }
 
-    void snd_midi_event_reset_decode (snd_midi_event_t* dev)
-    {
-        dev->lastDecodedStatus = 0;
-    }
+    void snd_midi_event_reset_decode (snd_midi_event_t*) {}
 
     int snd_midi_event_encode_byte (snd_midi_event_t* dev, int c, snd_seq_event_t* ev)
     {
         c &= 0xff;
+        auto& buffer = dev->buffer;
 
         if (c >= 0xf8)
         {
-            setFixed (ev, typeOfStatus (c));
-            return ev->type != SND_SEQ_EVENT_NONE ? 1 : 0;
+            for (auto [status, type] : realTime)
+                if (status == c)
+                    return setFixed (ev, type), 1;
+
+            return 0;
         }
 
-        auto& buffer = dev->buffer;
-
-        if (dev->status == sysexStart)
+        if (dev->status == 0xf0 && (c < 0x80 || c == 0xf7))
         {
-            if (c == sysexEnd || c < 0x80)
-            {
-                if (dev->collected < static_cast<int> (buffer.size()))
-                    buffer[static_cast<size_t> (dev->collected++)] = static_cast<unsigned char> (c);
+            buffer.push_back (static_cast<unsigned char> (c));
 
-                if (c == sysexEnd)
-                    dev->status = 0;
-
-                if (c == sysexEnd || dev->collected == static_cast<int> (buffer.size()))
-                {
-                    emitSysex (dev, ev);
-                    return 1;
-                }
-
+            if (c != 0xf7)
                 return 0;
-            }
 
-            dev->collected = 0; // another status byte ends the system exclusive message, unsent
+            setFixed (ev, SND_SEQ_EVENT_SYSEX);
+            ev->flags = static_cast<unsigned char> ((ev->flags & ~SND_SEQ_EVENT_LENGTH_MASK)
+                                                    | SND_SEQ_EVENT_LENGTH_VARIABLE);
+            ev->data.ext.len = static_cast<unsigned int> (buffer.size());
+            ev->data.ext.ptr = buffer.data();
+            dev->status = 0;
+            return 1;
         }
 
         if (c >= 0x80)
         {
-            dev->status = c == sysexEnd || c == 0xf4 || c == 0xf5 ? 0 : c;
-            dev->expected = dataBytesAfter (c);
-            dev->collected = 0;
-
-            if (c == sysexStart && ! buffer.empty())
-            {
-                buffer[static_cast<size_t> (dev->collected++)] = sysexStart;
-
-                if (dev->collected == static_cast<int> (buffer.size()))
-                {
-                    emitSysex (dev, ev);
-                    return 1;
-                }
-            }
-            else if (c == 0xf6)
-            {
-                dev->status = 0;
-                setFixed (ev, SND_SEQ_EVENT_TUNE_REQUEST);
-                return 1;
-            }
-
+            dev->status = c < 0xf0 || c == 0xf0 ? c : 0; // other system common messages are dropped
+            buffer.assign (1, static_cast<unsigned char> (c));
             return 0;
         }
 
-        if (dev->status == 0 || static_cast<int> (buffer.size()) < dev->expected)
+        if (dev->status == 0)
             return 0;
 
-        buffer[static_cast<size_t> (dev->collected++)] = static_cast<unsigned char> (c);
+        if (buffer.empty())
+            buffer.push_back (static_cast<unsigned char> (dev->status)); // running status
 
-        if (dev->collected < dev->expected)
+        buffer.push_back (static_cast<unsigned char> (c));
+        const auto kind = (dev->status >> 4) - 8;
+
+        if (buffer.size() < (kind == 4 || kind == 5 ? 2u : 3u))
             return 0;
 
-        setShortMessage (ev, dev->status, buffer.data());
-        dev->collected = 0;
-
-        if (dev->status >= 0xf0)
-            dev->status = 0; // system common messages have no running status
-
+        setChannelMessage (ev, buffer.data());
+        buffer.clear();
         return 1;
     }
 
@@ -255,137 +147,57 @@ extern "C"
         long used = 0;
 
         while (used < count)
-        {
-            const auto result = snd_midi_event_encode_byte (dev, buf[used++], ev);
-
-            if (result < 0)
-                return result;
-
-            if (result > 0)
+            if (snd_midi_event_encode_byte (dev, buf[used++], ev) > 0)
                 break;
-        }
 
         return used;
     }
 
-    long snd_midi_event_decode (snd_midi_event_t* dev, unsigned char* buf, long count,
-                                const snd_seq_event_t* ev)
+    long snd_midi_event_decode (snd_midi_event_t*, unsigned char* buf, long count, const snd_seq_event_t* ev)
     {
+        std::vector<unsigned char> bytes;
+
         if (ev->type == SND_SEQ_EVENT_SYSEX)
         {
             if ((ev->flags & SND_SEQ_EVENT_LENGTH_MASK) == SND_SEQ_EVENT_LENGTH_FIXED)
                 return -EINVAL;
 
-            const auto length = static_cast<long> (ev->data.ext.len);
-
-            if (length > count)
-                return -ENOMEM;
-
             const auto* data = static_cast<const unsigned char*> (ev->data.ext.ptr);
-            std::copy (data, data + length, buf);
-            dev->lastDecodedStatus = 0;
-            return length;
+            bytes.assign (data, data + ev->data.ext.len);
         }
 
-        int status = 0;
-        unsigned char bytes[3] = {};
-        int size = 0;
-        const auto channel = ev->data.control.channel & 0x0f; // the same offset in note events
-        const auto value = ev->data.control.value;
+        for (auto [status, type] : realTime)
+            if (type == ev->type)
+                bytes = { static_cast<unsigned char> (status) };
 
-        switch (ev->type)
+        for (int kind = 0; kind < 7; ++kind)
         {
-            case SND_SEQ_EVENT_NOTEOFF:
-            case SND_SEQ_EVENT_NOTEON:
-            case SND_SEQ_EVENT_KEYPRESS:
-                status =
-                    (ev->type == SND_SEQ_EVENT_NOTEOFF ? 0x80
-                                                       : (ev->type == SND_SEQ_EVENT_NOTEON ? 0x90 : 0xa0))
-                    | (ev->data.note.channel & 0x0f);
-                bytes[1] = ev->data.note.note & 0x7f;
-                bytes[2] = ev->data.note.velocity & 0x7f;
-                size = 3;
-                break;
-            case SND_SEQ_EVENT_CONTROLLER:
-                status = 0xb0 | channel;
-                bytes[1] = static_cast<unsigned char> (ev->data.control.param & 0x7f);
-                bytes[2] = static_cast<unsigned char> (value & 0x7f);
-                size = 3;
-                break;
-            case SND_SEQ_EVENT_PGMCHANGE:
-            case SND_SEQ_EVENT_CHANPRESS:
-                status = (ev->type == SND_SEQ_EVENT_PGMCHANGE ? 0xc0 : 0xd0) | channel;
-                bytes[1] = static_cast<unsigned char> (value & 0x7f);
-                size = 2;
-                break;
-            case SND_SEQ_EVENT_PITCHBEND:
-                status = 0xe0 | channel;
-                bytes[1] = static_cast<unsigned char> ((value + 8192) & 0x7f);
-                bytes[2] = static_cast<unsigned char> (((value + 8192) >> 7) & 0x7f);
-                size = 3;
-                break;
-            case SND_SEQ_EVENT_QFRAME:
-            case SND_SEQ_EVENT_SONGSEL:
-                status = ev->type == SND_SEQ_EVENT_QFRAME ? 0xf1 : 0xf3;
-                bytes[1] = static_cast<unsigned char> (value & 0x7f);
-                size = 2;
-                break;
-            case SND_SEQ_EVENT_SONGPOS:
-                status = 0xf2;
-                bytes[1] = static_cast<unsigned char> (value & 0x7f);
-                bytes[2] = static_cast<unsigned char> ((value >> 7) & 0x7f);
-                size = 3;
-                break;
-            case SND_SEQ_EVENT_TUNE_REQUEST:
-                status = 0xf6;
-                size = 1;
-                break;
-            case SND_SEQ_EVENT_CLOCK:
-                status = 0xf8;
-                size = 1;
-                break;
-            case SND_SEQ_EVENT_START:
-                status = 0xfa;
-                size = 1;
-                break;
-            case SND_SEQ_EVENT_CONTINUE:
-                status = 0xfb;
-                size = 1;
-                break;
-            case SND_SEQ_EVENT_STOP:
-                status = 0xfc;
-                size = 1;
-                break;
-            case SND_SEQ_EVENT_SENSING:
-                status = 0xfe;
-                size = 1;
-                break;
-            case SND_SEQ_EVENT_RESET:
-                status = 0xff;
-                size = 1;
-                break;
-            default:
-                return -ENOENT; // not a MIDI message, or one the stand-in does not code
+            if (channelTypes[kind] != ev->type)
+                continue;
+
+            const auto status =
+                static_cast<unsigned char> (0x80 + 16 * kind + (ev->data.control.channel & 0x0f));
+            const auto value = ev->data.control.value;
+
+            if (kind < 3)
+                bytes = { status, ev->data.note.note, ev->data.note.velocity };
+            else if (kind == 3)
+                bytes = { status, static_cast<unsigned char> (ev->data.control.param),
+                          static_cast<unsigned char> (value) };
+            else if (kind == 6)
+                bytes = { status, static_cast<unsigned char> ((value + 8192) & 0x7f),
+                          static_cast<unsigned char> (((value + 8192) >> 7) & 0x7f) };
+            else
+                bytes = { status, static_cast<unsigned char> (value) };
         }
 
-        bytes[0] = static_cast<unsigned char> (status);
-        const unsigned char* first = bytes;
+        if (bytes.empty())
+            return -ENOENT;
 
-        if (status < 0xf0 && status == dev->lastDecodedStatus)
-        {
-            ++first;
-            --size;
-        }
-
-        if (size > count)
+        if (static_cast<long> (bytes.size()) > count)
             return -ENOMEM;
 
-        if (status < 0xf0)
-            dev->lastDecodedStatus = status;
-        else if (status < 0xf8)
-            dev->lastDecodedStatus = 0;
-
-        std::copy (first, first + size, buf);
-        return size;
+        std::copy (bytes.begin(), bytes.end(), buf);
+        return static_cast<long> (bytes.size());
     }
 } // extern "C"

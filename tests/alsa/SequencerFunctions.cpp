@@ -11,8 +11,7 @@ struct _snd_seq
     int client = -1;
     int eventFd = -1;
     bool blocking = true;
-    StandInSequencer::StoredEvent
-        lastTaken; // what snd_seq_event_input returned last, valid until the next call
+    StandInSequencer::StoredEvent lastTaken; // what snd_seq_event_input returned last, until the next call
 };
 
 struct _snd_seq_system_info
@@ -48,8 +47,15 @@ void copyName (char (&destination)[size], const std::string& name)
     std::strncpy (destination, name.c_str(), size - 1);
     destination[size - 1] = 0;
 }
+
+snd_seq_addr_t address (int client, int port)
+{
+    return { static_cast<unsigned char> (client), static_cast<unsigned char> (port) };
+}
 } // namespace
 
+// Short functions take one line each.
+// clang-format off
 extern "C"
 {
     int snd_seq_open (snd_seq_t** handle, const char* name, int streams, int mode)
@@ -73,37 +79,12 @@ extern "C"
         return 0;
     }
 
-    int snd_seq_close (snd_seq_t* seq)
-    {
-        sequencer().closeClient (seq->client);
-        delete seq;
-        return 0;
-    }
+    int snd_seq_close (snd_seq_t* seq) { sequencer().closeClient (seq->client); delete seq; return 0; }
+    int snd_seq_nonblock (snd_seq_t* seq, int nonblock) { seq->blocking = nonblock == 0; return 0; }
+    int snd_seq_set_client_name (snd_seq_t* seq, const char* name) { return name == nullptr ? -EINVAL : (sequencer().setClientName (seq->client, name), 0); }
 
-    int snd_seq_nonblock (snd_seq_t* seq, int nonblock)
-    {
-        seq->blocking = nonblock == 0;
-        return 0;
-    }
-
-    int snd_seq_set_client_name (snd_seq_t* seq, const char* name)
-    {
-        if (name == nullptr)
-            return -EINVAL;
-
-        sequencer().setClientName (seq->client, name);
-        return 0;
-    }
-
-    int snd_seq_client_id (snd_seq_t* seq)
-    {
-        return seq->client;
-    }
-
-    int snd_seq_poll_descriptors_count (snd_seq_t*, short events)
-    {
-        return (events & (POLLIN | POLLOUT)) != 0 ? 1 : 0;
-    }
+    int snd_seq_client_id (snd_seq_t* seq) { return seq->client; }
+    int snd_seq_poll_descriptors_count (snd_seq_t*, short events) { return (events & (POLLIN | POLLOUT)) != 0 ? 1 : 0; }
 
     int snd_seq_poll_descriptors (snd_seq_t* seq, struct pollfd* pfds, unsigned int space, short events)
     {
@@ -117,36 +98,12 @@ extern "C"
         return 1;
     }
 
-    size_t snd_seq_system_info_sizeof()
-    {
-        return sizeof (snd_seq_system_info_t);
-    }
-
-    int snd_seq_system_info (snd_seq_t*, snd_seq_system_info_t* info)
-    {
-        *info = { 32, 192, 254, 256, sequencer().getNumClients(), 0 };
-        return 0;
-    }
-
-    int snd_seq_system_info_get_cur_clients (const snd_seq_system_info_t* info)
-    {
-        return info->currentClients;
-    }
-
-    size_t snd_seq_client_info_sizeof()
-    {
-        return sizeof (snd_seq_client_info_t);
-    }
-
-    int snd_seq_client_info_get_client (const snd_seq_client_info_t* info)
-    {
-        return info->client;
-    }
-
-    int snd_seq_client_info_get_num_ports (const snd_seq_client_info_t* info)
-    {
-        return info->numPorts;
-    }
+    size_t snd_seq_system_info_sizeof() { return sizeof (snd_seq_system_info_t); }
+    int snd_seq_system_info (snd_seq_t*, snd_seq_system_info_t* info) { *info = { 32, 192, 254, 256, sequencer().getNumClients(), 0 }; return 0; }
+    int snd_seq_system_info_get_cur_clients (const snd_seq_system_info_t* info) { return info->currentClients; }
+    size_t snd_seq_client_info_sizeof() { return sizeof (snd_seq_client_info_t); }
+    int snd_seq_client_info_get_client (const snd_seq_client_info_t* info) { return info->client; }
+    int snd_seq_client_info_get_num_ports (const snd_seq_client_info_t* info) { return info->numPorts; }
 
     int snd_seq_query_next_client (snd_seq_t*, snd_seq_client_info_t* info)
     {
@@ -159,35 +116,12 @@ extern "C"
         return 0;
     }
 
-    size_t snd_seq_port_info_sizeof()
-    {
-        return sizeof (snd_seq_port_info_t);
-    }
-
-    void snd_seq_port_info_set_client (snd_seq_port_info_t* info, int client)
-    {
-        info->client = client;
-    }
-
-    void snd_seq_port_info_set_port (snd_seq_port_info_t* info, int port)
-    {
-        info->port = port;
-    }
-
-    int snd_seq_port_info_get_port (const snd_seq_port_info_t* info)
-    {
-        return info->port;
-    }
-
-    const char* snd_seq_port_info_get_name (const snd_seq_port_info_t* info)
-    {
-        return info->name;
-    }
-
-    unsigned int snd_seq_port_info_get_capability (const snd_seq_port_info_t* info)
-    {
-        return info->capabilities;
-    }
+    size_t snd_seq_port_info_sizeof() { return sizeof (snd_seq_port_info_t); }
+    void snd_seq_port_info_set_client (snd_seq_port_info_t* info, int client) { info->client = client; }
+    void snd_seq_port_info_set_port (snd_seq_port_info_t* info, int port) { info->port = port; }
+    int snd_seq_port_info_get_port (const snd_seq_port_info_t* info) { return info->port; }
+    const char* snd_seq_port_info_get_name (const snd_seq_port_info_t* info) { return info->name; }
+    unsigned int snd_seq_port_info_get_capability (const snd_seq_port_info_t* info) { return info->capabilities; }
 
     int snd_seq_query_next_port (snd_seq_t*, snd_seq_port_info_t* info)
     {
@@ -201,35 +135,11 @@ extern "C"
         return 0;
     }
 
-    int snd_seq_create_simple_port (snd_seq_t* seq, const char* name, unsigned int caps, unsigned int type)
-    {
-        return sequencer().createPort (seq->client, name != nullptr ? name : "", caps, type);
-    }
+    int snd_seq_create_simple_port (snd_seq_t* seq, const char* name, unsigned int caps, unsigned int type) { return sequencer().createPort (seq->client, name != nullptr ? name : "", caps, type); }
+    int snd_seq_delete_simple_port (snd_seq_t* seq, int port) { return sequencer().deletePort (seq->client, port); }
 
-    int snd_seq_delete_simple_port (snd_seq_t* seq, int port)
-    {
-        return sequencer().deletePort (seq->client, port);
-    }
-
-    int snd_seq_connect_from (snd_seq_t* seq, int myPort, int sourceClient, int sourcePort)
-    {
-        const auto address = [] (int client, int port) {
-            return snd_seq_addr_t{ static_cast<unsigned char> (client), static_cast<unsigned char> (port) };
-        };
-
-        return sequencer().subscribe (seq->client, address (sourceClient, sourcePort),
-                                      address (seq->client, myPort));
-    }
-
-    int snd_seq_connect_to (snd_seq_t* seq, int myPort, int destinationClient, int destinationPort)
-    {
-        const auto address = [] (int client, int port) {
-            return snd_seq_addr_t{ static_cast<unsigned char> (client), static_cast<unsigned char> (port) };
-        };
-
-        return sequencer().subscribe (seq->client, address (seq->client, myPort),
-                                      address (destinationClient, destinationPort));
-    }
+    int snd_seq_connect_from (snd_seq_t* seq, int myPort, int client, int port) { return sequencer().subscribe (address (client, port), address (seq->client, myPort)); }
+    int snd_seq_connect_to (snd_seq_t* seq, int myPort, int client, int port) { return sequencer().subscribe (address (seq->client, myPort), address (client, port)); }
 
     int snd_seq_event_output_direct (snd_seq_t* seq, snd_seq_event_t* ev)
     {
@@ -265,13 +175,11 @@ extern "C"
         return 1;
     }
 
-    int snd_seq_event_input_pending (snd_seq_t* seq, int)
-    {
-        return sequencer().getNumPendingEvents (seq->client);
-    }
+    int snd_seq_event_input_pending (snd_seq_t* seq, int) { return sequencer().getNumPendingEvents (seq->client); }
 
     int snd_seq_free_event (snd_seq_event_t*)
     {
         return 0; // an event taken belongs to its handle until the next one is taken
     }
 } // extern "C"
+// clang-format on

@@ -189,7 +189,7 @@ StandInSequencer::Port* StandInSequencer::findPort (snd_seq_addr_t address)
     return port == client->second.ports.end() ? nullptr : &port->second;
 }
 
-int StandInSequencer::subscribe (int askingClient, snd_seq_addr_t sender, snd_seq_addr_t receiver)
+int StandInSequencer::subscribe (snd_seq_addr_t sender, snd_seq_addr_t receiver)
 {
     const std::lock_guard<std::mutex> sl (lock);
     const auto* from = findPort (sender);
@@ -197,15 +197,6 @@ int StandInSequencer::subscribe (int askingClient, snd_seq_addr_t sender, snd_se
 
     if (from == nullptr || to == nullptr)
         return -EINVAL;
-
-    // A client may connect its own ports freely; another client's port must allow subscriptions.
-    const unsigned int readFrom =
-        SND_SEQ_PORT_CAP_READ | (askingClient == sender.client ? 0u : SND_SEQ_PORT_CAP_SUBS_READ);
-    const unsigned int writeTo =
-        SND_SEQ_PORT_CAP_WRITE | (askingClient == receiver.client ? 0u : SND_SEQ_PORT_CAP_SUBS_WRITE);
-
-    if ((from->capabilities & readFrom) != readFrom || (to->capabilities & writeTo) != writeTo)
-        return -EPERM;
 
     for (auto& s : subscriptions)
         if (s.sender == sender && s.receiver == receiver)
@@ -230,31 +221,15 @@ int StandInSequencer::deliver (int sourceClient, const snd_seq_event_t& event, c
         if (event.type == SND_SEQ_EVENT_NONE)
             return 0;
 
+        // Only deliveries to the source port's subscribers are modelled: JUCE sends no other.
+        if (event.dest.client != SND_SEQ_ADDRESS_SUBSCRIBERS)
+            return -EINVAL;
+
         std::vector<snd_seq_addr_t> destinations;
 
-        if (event.dest.client == SND_SEQ_ADDRESS_SUBSCRIBERS)
-        {
-            for (auto& s : subscriptions)
-                if (s.sender == source)
-                    destinations.push_back (s.receiver);
-        }
-        else if (event.dest.client == SND_SEQ_ADDRESS_BROADCAST
-                 || event.dest.port == SND_SEQ_ADDRESS_BROADCAST)
-        {
-            return -EINVAL; // broadcasts are not modelled
-        }
-        else
-        {
-            const auto* port = findPort (event.dest);
-
-            if (port == nullptr)
-                return -ENOENT;
-
-            if ((port->capabilities & SND_SEQ_PORT_CAP_WRITE) == 0)
-                return -EPERM;
-
-            destinations.push_back (event.dest);
-        }
+        for (auto& s : subscriptions)
+            if (s.sender == source)
+                destinations.push_back (s.receiver);
 
         for (auto& destination : destinations)
         {

@@ -53,12 +53,11 @@ public:
     int createPort (int client, const std::string& name, unsigned int capabilities, unsigned int type);
     int deletePort (int client, int port);
 
-    /** Subscribes the receiver to the sender, as the given client asks: 0 or -errno. */
-    int subscribe (int askingClient, snd_seq_addr_t sender, snd_seq_addr_t receiver);
+    /** Subscribes the receiver to the sender: 0 or -errno. */
+    int subscribe (snd_seq_addr_t sender, snd_seq_addr_t receiver);
 
-    /** Delivers at once to the event's destination, or to the subscribers of its source port when
-        the destination is SND_SEQ_ADDRESS_SUBSCRIBERS. Returns the number of ports reached, or
-        -errno. */
+    /** Delivers at once to the subscribers of the event's source port, the only destination
+        modelled. Returns the number of ports reached, or -errno. */
     int deliver (int sourceClient, const snd_seq_event_t& event, const Bytes& data);
 
     /** Takes the oldest event of an application client's queue; false when it is empty, after

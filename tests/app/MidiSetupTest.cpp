@@ -17,7 +17,7 @@ juce::StringArray rowsOf (juce::ListBox& list)
 using MidiSetup = ApplicationFixture;
 } // namespace
 
-TEST_F (MidiSetup, ListsFollowDevicesPluggedWhileOpen)
+TEST_F (MidiSetup, ListsFollowDevices)
 {
     const auto drums = system->plugInput ("Drum Pads");
     start();

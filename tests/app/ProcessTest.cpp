@@ -48,7 +48,7 @@ protected:
 };
 } // namespace
 
-TEST_F (Process, WithoutADisplayTheEditorSaysSoInOneLineAndEnds)
+TEST_F (Process, NoDisplay)
 {
     const std::pair<std::optional<juce::String>, juce::String> cases[] = {
         { std::nullopt, "cannot open the X display (DISPLAY is not set)\n" },
@@ -64,7 +64,7 @@ TEST_F (Process, WithoutADisplayTheEditorSaysSoInOneLineAndEnds)
     }
 }
 
-TEST_F (Process, HelpAndVersionAnswerWithoutAWindow)
+TEST_F (Process, HelpAndVersion)
 {
     EditorProcess help ({ "Some.karvelo", "--help", "--version" }, environmentWith (std::nullopt),
                         folder.get());
@@ -78,7 +78,7 @@ TEST_F (Process, HelpAndVersionAnswerWithoutAWindow)
     EXPECT_EQ (version.getOutput(), "Karvelo Editor 1.0.7\n");
 }
 
-TEST_F (Process, SignalsAndALostDisplayLeaveTheUnsavedEditsForTheNextStart)
+TEST_F (Process, SignalsKeepEdits)
 {
     // Where the first knob's number box lies in a window, measured on a window of this process.
     start();

@@ -46,7 +46,7 @@ protected:
 };
 } // namespace
 
-TEST_F (Recovery, EditsReachTheFolderSoonAndGoWithASaveOrAnAnsweredClose)
+TEST_F (Recovery, EditsKeptUntilSaved)
 {
     start();
     invoke (CommandIDs::newDocument);
@@ -76,7 +76,7 @@ TEST_F (Recovery, EditsReachTheFolderSoonAndGoWithASaveOrAnAnsweredClose)
     EXPECT_EQ (recoveryFolder.findChildFiles (juce::File::findFiles, false).size(), 0);
 }
 
-TEST_F (Recovery, ARestartAsksOnceAndReopensDiscardsOrKeepsWhatWasLeft)
+TEST_F (Recovery, RestartOffersWhatWasLeft)
 {
     start();
     invoke (CommandIDs::newDocument);

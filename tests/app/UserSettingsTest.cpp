@@ -20,7 +20,7 @@ struct UserSettingsTest : ::testing::Test
 };
 } // namespace
 
-TEST_F (UserSettingsTest, RecentFilesSurviveARestartNewestFirstTenAtMost)
+TEST_F (UserSettingsTest, RecentFiles)
 {
     {
         UserSettings settings;
@@ -47,7 +47,7 @@ TEST_F (UserSettingsTest, RecentFilesSurviveARestartNewestFirstTenAtMost)
     EXPECT_TRUE (UserSettings().getRecentFiles().isEmpty());
 }
 
-TEST_F (UserSettingsTest, DamagedSettingsAreIgnoredAndReplaced)
+TEST_F (UserSettingsTest, DamagedSettings)
 {
     ASSERT_TRUE (settingsFile().getParentDirectory().createDirectory());
     const char damaged[] = "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"recentFiles\" val";

@@ -13,7 +13,7 @@
 namespace
 {
 const ByteArray factoryFile = HexFile::read ("factory_preset.hex");
-const ByteArray factoryBlock (factoryFile.begin() + 7, 138);
+const ByteArray factoryBlock = HexFile::factoryBlock();
 
 /** Runs the tool in-process on virtual MIDI devices, in a folder of its own. */
 struct Tool : ::testing::Test
@@ -44,12 +44,7 @@ struct Tool : ::testing::Test
         return file;
     }
 
-    static ByteArray contentOf (const juce::File& file)
-    {
-        juce::MemoryBlock content;
-        file.loadFileAsData (content);
-        return ByteArray (static_cast<const juce::uint8*> (content.getData()), (int) content.getSize());
-    }
+    static ByteArray contentOf (const juce::File& file) { return HexFile::contentsOf (file); }
 
     ByteArray blockIn (const juce::String& name) const
     {
@@ -141,7 +136,7 @@ TEST_F (Tool, ShowDiffAndConvertThroughEveryFormat)
     EXPECT_FALSE (folder.getChildFile ("out.karvelo").exists());
 }
 
-TEST_F (Tool, ConvertsAFolderAndNamesEveryFileItCannot)
+TEST_F (Tool, ConvertsAFolder)
 {
     const auto in = folder.getChildFile ("in");
     ASSERT_TRUE (in.createDirectory());
@@ -169,7 +164,7 @@ TEST_F (Tool, ConvertsAFolderAndNamesEveryFileItCannot)
                "karvelo: 1 of 3 files not converted\n");
 }
 
-TEST_F (Tool, SetChangesControlsInPlaceAsTheEditorSaves)
+TEST_F (Tool, Set)
 {
     const auto preset = write ("live.karvelo", factoryFile);
     ASSERT_TRUE (preset.createSymbolicLink (folder.getChildFile ("link.karvelo"), true));

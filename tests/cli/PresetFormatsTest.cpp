@@ -14,11 +14,7 @@ namespace
 {
 using namespace PresetFormats;
 
-const ByteArray factoryBlock = []
-{
-    auto message = HexFile::read ("factory_preset.hex");
-    return ByteArray (message.begin() + 7, 138);
-}();
+const ByteArray factoryBlock = HexFile::factoryBlock();
 
 /** The block the capture, the spreadsheet and the JSON vectors hold: the factory preset with strip
     3's second knob on CC 74, channel 2; strip 1's mute on CC 64, channel 16; the master fader's
@@ -93,7 +89,7 @@ TEST (SysExFiles, NoPresetSaysWhatWasThere)
         EXPECT_EQ (decodeBytes (Format::sysEx, bytes).error, expected);
 }
 
-TEST (PresetFormats, EveryValidBlockRoundTripsThroughEveryFormat)
+TEST (PresetFormats, RoundTrip)
 {
     EXPECT_EQ (bytesOf (encode (Format::sysEx, factoryBlock)), HexFile::read ("send_preset_factory.hex"));
     EXPECT_EQ (bytesOf (encode (Format::preset, factoryBlock)), HexFile::read ("factory_preset.hex"));
@@ -114,7 +110,7 @@ TEST (PresetFormats, EveryValidBlockRoundTripsThroughEveryFormat)
     }
 }
 
-TEST (PresetFormats, BlocksAreValidExactlyWhenThePresetTakesThem)
+TEST (PresetFormats, ValidBlocks)
 {
     juce::Random random (7);
     const KARVELOEditorPreset preset;
@@ -133,7 +129,7 @@ TEST (PresetFormats, BlocksAreValidExactlyWhenThePresetTakesThem)
     }
 }
 
-TEST (PresetFormats, PresetFilesAreReadAsTheEditorReadsThem)
+TEST (PresetFormats, PresetFiles)
 {
     auto file = HexFile::read ("file_146.hex");
     EXPECT_TRUE (decodeBytes (Format::preset, file).ok());
@@ -144,7 +140,7 @@ TEST (PresetFormats, PresetFilesAreReadAsTheEditorReadsThem)
                "byte 137 (strip 8 solo button, number) is 128; a value is 0 to 127");
 }
 
-TEST (PresetFormats, OnlyRegularFilesOfSensibleSizeAreRead)
+TEST (PresetFormats, RegularFilesOnly)
 {
     TemporaryFolder folder;
     const auto pipe = folder.getChildFile ("pipe.syx"), huge = folder.getChildFile ("huge.syx");
@@ -236,7 +232,7 @@ TEST (Mappings, FirstBadValueNamedByRowAndField)
     EXPECT_EQ (decodeBytes (Format::csv, { 'a', 0xff, 'b' }).error, "not UTF-8 text");
 }
 
-TEST (Mappings, TableMarksConflictsAndUnusualChannels)
+TEST (Mappings, TableMarks)
 {
     auto block = editedBlock();
     block.set (1, 17); // strip 1's first knob now sends what its second sends
@@ -249,7 +245,7 @@ TEST (Mappings, TableMarksConflictsAndUnusualChannels)
     EXPECT_EQ (table[58], "* outside MIDI's channels 1 to 16: the stored byte plus one, kept as it is");
 }
 
-TEST (SafeFileWriterBatch, AllOrNothingPerFileWithOneFlush)
+TEST (SafeFileWriterBatch, AllOrNothing)
 {
     TemporaryFolder folder;
     const auto kept = folder.getChildFile ("kept"), readOnly = folder.getChildFile ("read-only");

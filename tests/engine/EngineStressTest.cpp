@@ -3,7 +3,7 @@
 
 #include <map>
 
-TEST_F (EngineFixture, ThousandsOfOperationsAmidUnplugsAndFaultsEachEndInExactlyOneResult)
+TEST_F (EngineFixture, StressOneResultEach)
 {
     const auto stray = acknowledgement();
     std::atomic<bool> stop{ false };

@@ -28,7 +28,7 @@ juce::MidiMessage replyCarrying (const ByteArray& block)
 }
 } // namespace
 
-TEST_F (EngineFixture, OperationsEndInOneResultLaterOnTheMessageThreadAcrossAnUnplugAndWithoutPorts)
+TEST_F (EngineFixture, OneResultPerOperation)
 {
     auto preset = presetOf (3), unsent = presetOf (1);
     controller.setFaults (only (&Faults::unplugDuringTransfer));
@@ -61,7 +61,7 @@ TEST_F (EngineFixture, OperationsEndInOneResultLaterOnTheMessageThreadAcrossAnUn
     EXPECT_FALSE (results.deliveredWrongly());
 }
 
-TEST_F (EngineFixture, RequestStoresAValidReplyOnlyAndAnswersEndTheOldestOperationOrNoneAndEveryOtherItsTimer)
+TEST_F (EngineFixture, RepliesAndTimeoutsEndTheRightOperation)
 {
     controller.setBlock (blockOf (9));
     const std::pair<Faults, int> cases[] = { { only (&Faults::knobChatter), Request::received },
@@ -113,7 +113,7 @@ TEST_F (EngineFixture, RequestStoresAValidReplyOnlyAndAnswersEndTheOldestOperati
     EXPECT_EQ (second->getData(), blockOf (7));
 }
 
-TEST_F (EngineFixture, DestroyedEngineDeliversNothingMore)
+TEST_F (EngineFixture, DestroyedDeliversNothing)
 {
     for (int i = 0; i < 500; ++i)
         controller.sendFromController (acknowledgement());
@@ -126,7 +126,7 @@ TEST_F (EngineFixture, DestroyedEngineDeliversNothingMore)
     EXPECT_EQ (results.total(), delivered);
 }
 
-TEST_F (EngineFixture, FileOperationsReportTheirResultsLater)
+TEST_F (EngineFixture, FileResultsLater)
 {
     TemporaryFolder folder;
     const auto cut = folder.getChildFile ("145.karvelo"), saved = folder.getChildFile ("saved.karvelo");

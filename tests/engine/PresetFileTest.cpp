@@ -5,21 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 namespace
 {
 using Result = PresetFile::ReadResult;
 
-ByteArray contentsOf (const juce::File& file)
-{
-    juce::MemoryBlock block;
-    file.loadFileAsData (block);
-    return ByteArray (static_cast<const juce::uint8*> (block.getData()), static_cast<int> (block.getSize()));
-}
+using HexFile::contentsOf;
 
 struct PresetFileTest : ::testing::Test
 {
@@ -30,13 +27,15 @@ struct PresetFileTest : ::testing::Test
         return file;
     }
 
+    PresetFileTest() { preset.setData (HexFile::factoryBlock()); }
+
     TemporaryFolder folder;
     const ByteArray factory = HexFile::read ("factory_preset.hex");
     KARVELOEditorPreset preset;
 };
 } // namespace
 
-TEST_F (PresetFileTest, ValidFileLoadsWhateverItsHeaderBytesAndNameAndAnythingElseChangesNothing)
+TEST_F (PresetFileTest, OnlyValidFilesLoad)
 {
     const auto valid = HexFile::read ("file_146.hex"); // header bytes unlike any the editor writes
     ASSERT_EQ (PresetFile::read (fileWith ("no-extension", valid), preset), Result::loaded);
@@ -65,9 +64,8 @@ TEST_F (PresetFileTest, ValidFileLoadsWhateverItsHeaderBytesAndNameAndAnythingEl
     }
 }
 
-TEST_F (PresetFileTest, SaveWritesThePresetDataMessageOrNothing)
+TEST_F (PresetFileTest, SaveWritesOrNothing)
 {
-    ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
     const auto saved = fileWith ("Live.karvelo", HexFile::read ("file_147.hex")); // replaced entirely
     ASSERT_TRUE (PresetFile::write (saved, preset, 0x31));
     EXPECT_EQ (contentsOf (saved), factory);
@@ -83,30 +81,8 @@ TEST_F (PresetFileTest, SaveWritesThePresetDataMessageOrNothing)
     EXPECT_TRUE (subfolder.isDirectory()) << "the folder written over is gone";
 }
 
-TEST_F (PresetFileTest, FullDiskLeavesTheOldFile)
+TEST_F (PresetFileTest, SaveThroughLinks)
 {
-    const auto mountPoint = folder.getChildFile ("small"), filler = mountPoint.getChildFile ("filler");
-    ASSERT_TRUE (mountPoint.createDirectory());
-
-    // A file system with room for the old file and almost nothing else.
-    if (mount ("tmpfs", mountPoint.getFullPathName().toRawUTF8(), "tmpfs", 0, "size=8k") != 0)
-        GTEST_SKIP() << "needs permission to mount a small file system";
-
-    const juce::ScopeGuard unmount{ [&] { umount (mountPoint.getFullPathName().toRawUTF8()); } };
-    const auto old = fileWith ("small/old.karvelo", HexFile::read ("file_146.hex"));
-
-    for (juce::FileOutputStream out (filler); out.writeRepeatedByte (0, 1024) && out.getStatus().wasOk();)
-        out.flush();
-
-    ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
-    EXPECT_FALSE (PresetFile::write (old, preset, 0x31));
-    EXPECT_EQ (contentsOf (old), HexFile::read ("file_146.hex"));
-    EXPECT_EQ (mountPoint.getNumberOfChildFiles (juce::File::findFiles), 2) << "a temporary file was left";
-}
-
-TEST_F (PresetFileTest, SaveThroughLinksWritesTheirTarget)
-{
-    ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
     const auto old = HexFile::read ("file_146.hex");
     ASSERT_TRUE (folder.getChildFile ("presets").createDirectory());
     const auto real = fileWith ("presets/real.karvelo", old);
@@ -141,9 +117,8 @@ TEST_F (PresetFileTest, SaveThroughLinksWritesTheirTarget)
         << "a temporary file was left";
 }
 
-TEST_F (PresetFileTest, SaveKeepsPermissionsOwnerAndHardLinks)
+TEST_F (PresetFileTest, KeepsModeOwnerAndLinks)
 {
-    ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
     const auto old = HexFile::read ("file_146.hex");
     const auto modeOf = [] (const juce::File& f)
     {
@@ -188,17 +163,14 @@ TEST_F (PresetFileTest, SaveKeepsPermissionsOwnerAndHardLinks)
     }
 }
 
-// Runs the function in a child process as the unprivileged user "nobody" and returns what it
-// returned there. Without root the child just runs as the current user.
-static bool asUnprivilegedUser (const std::function<bool()>& function)
+// Runs the function in a child process, made ready there first, and returns what it returned.
+static bool inChild (const std::function<void()>& prepare, const std::function<bool()>& function)
 {
     const auto child = fork();
 
     if (child == 0)
     {
-        if (geteuid() == 0 && (setgid (65534) != 0 || setuid (65534) != 0))
-            _exit (2);
-
+        prepare();
         _exit (function() ? 0 : 1);
     }
 
@@ -207,9 +179,36 @@ static bool asUnprivilegedUser (const std::function<bool()>& function)
            && WEXITSTATUS (status) == 0;
 }
 
-TEST_F (PresetFileTest, UnprivilegedUserSavesAWritableFileInAFolderItCannotWrite)
+// As the unprivileged user "nobody"; without root, as the current user.
+static bool asUnprivilegedUser (const std::function<bool()>& function)
 {
-    ASSERT_TRUE (preset.setData (ByteArray (factory.begin() + 7, 138)));
+    return inChild (
+        []
+        {
+            if (geteuid() == 0 && (setgid (65534) != 0 || setuid (65534) != 0))
+                _exit (2);
+        },
+        function);
+}
+
+TEST_F (PresetFileTest, FullDiskKeepsOldFile)
+{
+    const auto old = fileWith ("old.karvelo", HexFile::read ("file_146.hex"));
+
+    // The disk fills up after 100 bytes of any file: no write may go beyond.
+    const auto full = []
+    {
+        signal (SIGXFSZ, SIG_IGN);
+        const rlimit limit{ 100, 100 };
+        setrlimit (RLIMIT_FSIZE, &limit);
+    };
+    EXPECT_FALSE (inChild (full, [&] { return PresetFile::write (old, preset, 0x31); }));
+    EXPECT_EQ (contentsOf (old), HexFile::read ("file_146.hex"));
+    EXPECT_EQ (folder.get().getNumberOfChildFiles (juce::File::findFiles), 1) << "a temporary file was left";
+}
+
+TEST_F (PresetFileTest, UnprivilegedUserInLockedFolder)
+{
     const auto old = HexFile::read ("file_146.hex");
     const auto locked = folder.getChildFile ("locked");
     ASSERT_TRUE (locked.createDirectory());

@@ -40,7 +40,7 @@ struct RecordingUpdater : ListenerUpdater
 };
 } // namespace
 
-TEST (QueueASyncUpdater, DeliversEachUpdaterOnceInOrderInRunsOrAtOnceOnTheMessageThreadAndNothingOnceGone)
+TEST (QueueASyncUpdater, DeliversOnceInOrder)
 {
     constexpr int threads = 4, perThread = 2000;
     Log log;

@@ -14,7 +14,7 @@ ByteArray bytesOf (const juce::MidiMessage& message)
 }
 } // namespace
 
-TEST (SysExProtocol, PayloadIsWhatFollowsSevenBytesAndOutgoingMessagesAreExactlyTheControllersBytes)
+TEST (SysExProtocol, ExactBytes)
 {
     KARVELOEditorPreset preset;
     const auto file = HexFile::read ("file_146.hex"); // header bytes 1-6 unlike any the editor writes
@@ -39,7 +39,7 @@ TEST (SysExProtocol, PayloadIsWhatFollowsSevenBytesAndOutgoingMessagesAreExactly
     EXPECT_EQ (buildHeader (0x22, preset, Command::presetAcknowledge, 3), HexFile::parse ("47 00 22 11"));
 }
 
-TEST (SysExProtocol, MessagesAreRecognisedByTheirFirstByteLengthAndCommandByteAlone)
+TEST (SysExProtocol, Recognise)
 {
     const auto reply = HexFile::read ("factory_preset.hex");
     auto othersAltered = reply, longer = reply, acknowledgeCommand = reply, noteOn = reply;
@@ -72,7 +72,7 @@ TEST (SysExProtocol, MessagesAreRecognisedByTheirFirstByteLengthAndCommandByteAl
             << testing::PrintToString (bytes);
 }
 
-TEST (SysExProtocol, OnlyWellFormedBytesBecomeMidiMessages)
+TEST (SysExProtocol, WellFormedOnly)
 {
     const auto converted = [] (const ByteArray& bytes)
     {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 // New controls are all zero: see the new preset's test.
-TEST (Control, ASliceIsStoredInChannelTypeCcOrderOnlyWhenValid)
+TEST (Control, SliceStoredWhenValid)
 {
     KARVELOKnob knob;
     KARVELOSwitch button;
@@ -27,7 +27,7 @@ TEST (Control, ASliceIsStoredInChannelTypeCcOrderOnlyWhenValid)
     EXPECT_EQ (button.getData(), (ByteArray{ 0, 1, 0x10 }));
 }
 
-TEST (Control, ParametersAreNumbersInInclusiveRangesSharedWithBoundValuesBothWays)
+TEST (Control, ParametersAndBinding)
 {
     KARVELOSwitch button;
     button.getParameterValue ("TYPE") = true; // what a toggle button stores

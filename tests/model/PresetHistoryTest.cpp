@@ -18,11 +18,7 @@ struct PresetHistoryTest : ::testing::Test
 
     juce::String names() const { return history.getUndoName() + " / " + history.getRedoName(); }
 
-    const ByteArray factory = []
-    {
-        auto f = HexFile::read ("factory_preset.hex");
-        return ByteArray (f.begin() + 7, 138);
-    }();
+    const ByteArray factory = HexFile::factoryBlock();
     KARVELOEditorPreset::Ptr preset = [this]
     {
         KARVELOEditorPreset::Ptr p = new KARVELOEditorPreset();
@@ -33,7 +29,7 @@ struct PresetHistoryTest : ::testing::Test
 };
 } // namespace
 
-TEST_F (PresetHistoryTest, EachEntryIsOneNamedStepAndUndoFindsTheSavedState)
+TEST_F (PresetHistoryTest, NamedStepsAndSavedState)
 {
     int changes = 0;
     history.onChange = [&] { ++changes; };
@@ -73,7 +69,7 @@ TEST_F (PresetHistoryTest, EachEntryIsOneNamedStepAndUndoFindsTheSavedState)
     EXPECT_EQ (names(), "CC of strip 1 knob 1 / ");
 }
 
-TEST_F (PresetHistoryTest, BlocksAndBatchesAreOneStepEach)
+TEST_F (PresetHistoryTest, BlocksAreOneStep)
 {
     auto reply = factory;
 

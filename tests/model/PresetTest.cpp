@@ -19,7 +19,7 @@ ByteArray randomValidBlock (juce::Random& random)
 }
 } // namespace
 
-TEST (Preset, NewPresetIsAllZeroWithTheControllersControlsAndTheEmbeddedFactoryPresetFollowsItsRule)
+TEST (Preset, FactoryPresetFollowsItsRule)
 {
     KARVELOEditorPreset rule;
     EXPECT_EQ (rule.getData(), ByteArray (std::vector<juce::uint8> (138).data(), 138));
@@ -55,7 +55,7 @@ TEST (Preset, NewPresetIsAllZeroWithTheControllersControlsAndTheEmbeddedFactoryP
     EXPECT_EQ (ByteArray (embedded, KarveloResources::factory_preset_karveloSize), typed);
 }
 
-TEST (Preset, EveryValidBlockRoundTripsByteForByteWithEachSliceAtItsOffsetAndNoInvalidOneChangesIt)
+TEST (Preset, BlocksRoundTrip)
 {
     juce::Random random (20261206);
     KARVELOEditorPreset preset;
@@ -128,11 +128,10 @@ TEST (ControlMap, CoversEveryByteOnceInReadingOrder)
     EXPECT_FALSE (find (9, "knob1").has_value());
 }
 
-TEST (ControlMap, ConflictsAreControlsSendingTheSameMessage)
+TEST (ControlMap, Conflicts)
 {
     using namespace KARVELOControlMap;
-    const auto factory = HexFile::read ("factory_preset.hex");
-    ByteArray block (factory.begin() + 7, 138);
+    auto block = HexFile::factoryBlock();
     EXPECT_TRUE (PresetConflicts (block).isEmpty()) << "the factory preset has no conflicts";
 
     const auto set = [&] (int control, int channel, int type, int number)

@@ -64,7 +64,7 @@ ByteArray slice (const ByteArray& bytes, int start, int end)
 }
 } // namespace
 
-TEST (MidiByteStream, UnterminatedSysExStaysBounded)
+TEST (MidiByteStream, UnterminatedStaysBounded)
 {
     const auto reply = HexFile::read ("factory_preset.hex");
     Reassembly reassembly;
@@ -106,7 +106,7 @@ TEST (MidiByteStream, UnterminatedSysExStaysBounded)
     }
 }
 
-TEST (MidiByteStream, InterruptedSysExResynchronises)
+TEST (MidiByteStream, Resynchronises)
 {
     const auto reply = HexFile::read ("factory_preset.hex");
     Reassembly reassembly;

@@ -22,7 +22,7 @@ extern "C" int snd_seq_open (snd_seq_t** handle, const char* name, int streams, 
     return realOpen (handle, name, streams, mode);
 }
 
-TEST (MidiSequencer, DevicePollKeepsOneClientAndPrintsNothing)
+TEST (MidiSequencer, OneQuietClient)
 {
     // Standard error goes to a file while the manager lives.
     const juce::TemporaryFile printedFile (".stderr");

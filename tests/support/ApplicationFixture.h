@@ -114,10 +114,7 @@ protected:
 
     static juce::uint8 byte (int value) { return static_cast<juce::uint8> (value); }
 
-    static ByteArray factoryPresetBlock()
-    {
-        return ByteArray (HexFile::read ("factory_preset.hex").begin() + 7, 138);
-    }
+    static ByteArray factoryPresetBlock() { return HexFile::factoryBlock(); }
 
     // A valid block unlike the factory one: no control keeps the factory channel (0), numbers and
     // switch types vary with the seed.
@@ -143,12 +140,7 @@ protected:
         return image;
     }
 
-    static ByteArray contentsOf (const juce::File& file)
-    {
-        juce::MemoryBlock data;
-        file.loadFileAsData (data);
-        return ByteArray ((const juce::uint8*) data.getData(), (int) data.getSize());
-    }
+    static ByteArray contentsOf (const juce::File& file) { return HexFile::contentsOf (file); }
 
     std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
     SimulatedKarvelo controller{ system };

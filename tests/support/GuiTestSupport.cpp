@@ -1,5 +1,6 @@
 #include "GuiTestSupport.h"
 
+#include "HexFile.h"
 #include "MessageLoop.h"
 
 GuiTestSupport::HostWindow::HostWindow (juce::Component& content)
@@ -99,15 +100,28 @@ juce::Image GuiTestSupport::snapshot (juce::Component& component)
     return component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
 }
 
-int GuiTestSupport::countNearWhitePixels (const juce::Image& image, juce::Rectangle<int> area)
+int GuiTestSupport::countPixels (const juce::Image& image, juce::Rectangle<int> area,
+                                 std::function<bool (juce::Colour)> matches)
 {
     int count = 0;
 
     for (int y = area.getY(); y < area.getBottom(); ++y)
         for (int x = area.getX(); x < area.getRight(); ++x)
-            if (const auto c = image.getPixelAt (x, y);
-                juce::jmin (c.getRed(), c.getGreen(), c.getBlue()) >= 200)
-                ++count;
+            count += matches (image.getPixelAt (x, y)) ? 1 : 0;
 
     return count;
+}
+
+int GuiTestSupport::countNearWhitePixels (const juce::Image& image, juce::Rectangle<int> area)
+{
+    return countPixels (image, area,
+                        [] (juce::Colour c)
+                        { return juce::jmin (c.getRed(), c.getGreen(), c.getBlue()) >= 200; });
+}
+
+KARVELOEditorPreset::Ptr GuiTestSupport::factoryPreset()
+{
+    KARVELOEditorPreset::Ptr preset (new KARVELOEditorPreset());
+    preset->setData (HexFile::factoryBlock());
+    return preset;
 }

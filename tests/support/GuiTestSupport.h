@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/KARVELOEditorPreset.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 // Helpers for tests that drive real components under Xvfb.
@@ -43,8 +45,13 @@ void pressKeyInWindow (juce::Component& component, const juce::KeyPress& key);
 // with the key (Return by default), letting the message loop carry the edit to its end.
 void enter (juce::Label& label, const juce::String& text, int key = juce::KeyPress::returnKey);
 
-// The component painted into an image at its own size, and how many pixels of an area of an image
-// are near white (each channel >= 200).
+// The component painted into an image at its own size; how many pixels of an area of an image match,
+// and how many are near white (each channel >= 200).
 juce::Image snapshot (juce::Component& component);
+int countPixels (const juce::Image& image, juce::Rectangle<int> area,
+                 std::function<bool (juce::Colour)> matches);
 int countNearWhitePixels (const juce::Image& image, juce::Rectangle<int> area);
+
+// A new preset holding the factory block.
+KARVELOEditorPreset::Ptr factoryPreset();
 } // namespace GuiTestSupport

@@ -34,4 +34,16 @@ ByteArray read (const juce::String& name)
     jassert (file.existsAsFile());
     return parse (file.loadFileAsString());
 }
+
+ByteArray contentsOf (const juce::File& file)
+{
+    juce::MemoryBlock data;
+    file.loadFileAsData (data);
+    return ByteArray (static_cast<const juce::uint8*> (data.getData()), static_cast<int> (data.getSize()));
+}
+
+ByteArray factoryBlock()
+{
+    return ByteArray (read ("factory_preset.hex").begin() + 7, 138);
+}
 } // namespace HexFile

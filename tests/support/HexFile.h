@@ -12,4 +12,10 @@ juce::File getTestDataFile (const juce::String& name);
 ByteArray read (const juce::String& name);
 
 ByteArray parse (const juce::String& text);
+
+/** The 138-byte block of the factory preset, from tests/data/factory_preset.hex. */
+ByteArray factoryBlock();
+
+/** Every byte of a file (none when it cannot be read). */
+ByteArray contentsOf (const juce::File& file);
 } // namespace HexFile

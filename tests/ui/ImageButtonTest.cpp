@@ -23,7 +23,7 @@ bool shows (juce::Component& component, const juce::Image& picture)
 }
 } // namespace
 
-TEST (ImageToggleButton, ShowsTheOnPictureExactlyWhileItsStateReadsAsOne)
+TEST (ImageToggleButton, ShowsItsState)
 {
     ImageToggleButton button ("CC Note Toggle Button", Pictures::switchOff(), Pictures::switchOn());
     button.setSize (53, 35);
@@ -56,7 +56,7 @@ TEST (ImageToggleButton, ShowsTheOnPictureExactlyWhileItsStateReadsAsOne)
     }
 }
 
-TEST (ReferenceCountedImageButton, SetupButtonsAreNamedSizedAndLighterOverDarkerDown)
+TEST (ReferenceCountedImageButton, SetupButtons)
 {
     const std::tuple<ReferenceCountedImageButton::Ptr, const char*, juce::Image, juce::Image, juce::Image>
         buttons[] = { { createApplyButton(), "Apply", Pictures::applyNormal(), Pictures::applyOver(),

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-TEST (AboutPanel, ShowsTheVersionAndLegalLinesAndClosesOnAReleasedClickOutsideTheVersion)
+TEST (AboutPanel, VersionAndClickToClose)
 {
     AboutComponent about (Pictures::aboutBackground());
     EXPECT_EQ (about.getBounds(), juce::Rectangle<int> (0, 0, 501, 275));
@@ -28,7 +28,7 @@ TEST (AboutPanel, ShowsTheVersionAndLegalLinesAndClosesOnAReleasedClickOutsideTh
     EXPECT_FALSE (window.isOnDesktop());
 }
 
-TEST (SetupLook, ListScrollBarsAreAFlatTrackWithARoundedThumb)
+TEST (SetupLook, ScrollBar)
 {
     CustomLookForAuxiliaryWindows look;
     juce::ScrollBar scrollBar (true);

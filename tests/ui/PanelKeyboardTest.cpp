@@ -28,9 +28,6 @@ class PanelKeyboardTest : public ::testing::Test
 protected:
     PanelKeyboardTest()
     {
-        const auto factory = HexFile::read ("factory_preset.hex");
-        EXPECT_TRUE (preset->setData (ByteArray (factory.begin() + 7, 138)));
-
         // The window system's late word that the window has the focus would otherwise take it from
         // a box to the window; keys then go where they go when nothing has the focus: the window.
         window.setWantsKeyboardFocus (false);
@@ -73,24 +70,18 @@ protected:
 
     static int ringPixels (juce::Component& box)
     {
-        const auto image = GuiTestSupport::snapshot (box);
-        int count = 0;
-
-        for (int y = 0; y < image.getHeight(); ++y)
-            for (int x = 0; x < image.getWidth(); ++x)
-                if (const auto c = image.getPixelAt (x, y); c.getBlue() >= 200 && c.getRed() <= 160)
-                    ++count;
-
-        return count;
+        return GuiTestSupport::countPixels (GuiTestSupport::snapshot (box), box.getLocalBounds(),
+                                            [] (juce::Colour c)
+                                            { return c.getBlue() >= 200 && c.getRed() <= 160; });
     }
 
-    KARVELOEditorPreset::Ptr preset{ new KARVELOEditorPreset() };
+    KARVELOEditorPreset::Ptr preset = GuiTestSupport::factoryPreset();
     MainContentComponent panel{ preset };
     GuiTestSupport::HostWindow window{ panel };
 };
 } // namespace
 
-TEST_F (PanelKeyboardTest, KeysWheelAndDragStepWithinTheRangeAsEntries)
+TEST_F (PanelKeyboardTest, KeysWheelAndDragStep)
 {
     auto& view = panel.getKnobView (4); // strip 2, row 2: CC 21 on channel 1
     auto& cc = view.getCcBox();
@@ -171,7 +162,7 @@ TEST_F (PanelKeyboardTest, KeysWheelAndDragStepWithinTheRangeAsEntries)
     EXPECT_TRUE (cc.isBeingEdited());
 }
 
-TEST_F (PanelKeyboardTest, AChannelOutOfRangeStepsFromTheNearerEnd)
+TEST_F (PanelKeyboardTest, OddChannelSteps)
 {
     auto block = preset->getData();
     block.set (0, 19);  // strip 1 knob 1 on channel 20
@@ -192,7 +183,7 @@ TEST_F (PanelKeyboardTest, AChannelOutOfRangeStepsFromTheNearerEnd)
     EXPECT_EQ (panel.getFaderView (0).getChannelBox().getTooltip(), "Strip 1 fader: MIDI channel, 1 to 16");
 }
 
-TEST_F (PanelKeyboardTest, TabVisitsEveryBoxInReadingOrderRoundAndRound)
+TEST_F (PanelKeyboardTest, TabOrder)
 {
     const auto order = boxesInReadingOrder();
     ASSERT_EQ (order.size(), 114u);
@@ -231,7 +222,7 @@ TEST_F (PanelKeyboardTest, TabVisitsEveryBoxInReadingOrderRoundAndRound)
     EXPECT_EQ (panel.getControlWithFocus(), 4);
 }
 
-TEST_F (PanelKeyboardTest, TheFocusedBoxHasARingAndReturnOrF2EditsIt)
+TEST_F (PanelKeyboardTest, FocusRingAndEditKeys)
 {
     auto& box = panel.getFaderView (8).getCcBox();
     EXPECT_EQ (ringPixels (box), 0);

@@ -8,13 +8,7 @@
 
 namespace
 {
-KARVELOEditorPreset::Ptr factoryPreset()
-{
-    KARVELOEditorPreset::Ptr preset (new KARVELOEditorPreset());
-    const auto message = HexFile::read ("factory_preset.hex");
-    EXPECT_TRUE (preset->setData (ByteArray (message.begin() + 7, 138)));
-    return preset;
-}
+using GuiTestSupport::factoryPreset;
 
 /** Notes the areas a component without a window asks to have repainted. */
 struct RepaintRecorder : juce::CachedComponentImage
@@ -48,18 +42,7 @@ std::vector<int> markedControls (MainContentComponent& panel)
     return marked;
 }
 
-int countPixels (const juce::Image& image, juce::Rectangle<int> area,
-                 std::function<bool (juce::Colour)> matches)
-{
-    int count = 0;
-
-    for (int y = area.getY(); y < area.getBottom(); ++y)
-        for (int x = area.getX(); x < area.getRight(); ++x)
-            if (matches (image.getPixelAt (x, y)))
-                ++count;
-
-    return count;
-}
+using GuiTestSupport::countPixels;
 
 bool isPink (juce::Colour c)
 {
@@ -74,7 +57,7 @@ bool isCyan (juce::Colour c)
 const juce::Point<int> midiLight{ 817, 306 }, powerLight{ 865, 306 };
 } // namespace
 
-TEST (PanelLive, EveryBoxSaysWhatItSetsAndFollowsTheButtonsType)
+TEST (PanelLive, Tooltips)
 {
     auto preset = factoryPreset();
     MainContentComponent panel (preset);
@@ -115,7 +98,7 @@ TEST (PanelLive, EveryBoxSaysWhatItSetsAndFollowsTheButtonsType)
                 KARVELOControlMap::getControls()[(size_t) i].getCaption() + ": "));
 }
 
-TEST (PanelLive, ConflictMarksFollowEntriesTogglesAndBlocks)
+TEST (PanelLive, ConflictMarks)
 {
     auto preset = factoryPreset();
     MainContentComponent panel (preset);
@@ -173,7 +156,7 @@ TEST (PanelLive, ConflictMarksFollowEntriesTogglesAndBlocks)
     EXPECT_TRUE (markedControls (panel).empty());
 }
 
-TEST (PanelLive, LightsAndTouchesShowThenFadeAndTheTimerStops)
+TEST (PanelLive, LightsFade)
 {
     MainContentComponent panel (factoryPreset(), { 40, 80, 80, 5 });
     auto* repaints = new RepaintRecorder();
@@ -245,10 +228,10 @@ TEST (PanelLive, LightsAndTouchesShowThenFadeAndTheTimerStops)
     EXPECT_TRUE (repaints->areas.empty()) << "nothing is repainted once everything has faded";
 }
 
-TEST (PanelLive, PictureShowsConflictsLightsAndTouchedControls)
+TEST (PanelLive, Picture)
 {
     // A preset with conflicts, both lights on, a knob and a fader just touched and a box with the
-    // focus; also written to build/panel-live.png for the user guide.
+    // focus.
     auto preset = factoryPreset();
     auto block = preset->getData();
     block.set (48 + 2 * 4 + 1, 62); // strip 5 fader on the master fader's controller
@@ -266,14 +249,6 @@ TEST (PanelLive, PictureShowsConflictsLightsAndTouchedControls)
     panel.getKnobView (9).getCcBox().grabKeyboardFocus();
     MessageLoop::runFor (50);
     const auto image = GuiTestSupport::snapshot (panel);
-
-    const auto output = juce::File::getSpecialLocation (juce::File::currentExecutableFile)
-                            .getParentDirectory()
-                            .getParentDirectory()
-                            .getChildFile ("panel-live.png");
-    output.deleteFile();
-    juce::FileOutputStream stream (output);
-    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (image, stream));
 
     const auto midi = image.getPixelAt (midiLight.x, midiLight.y);
     EXPECT_TRUE (midi.getRed() >= 200 && midi.getBlue() <= 100) << midi.toDisplayString (false);

@@ -8,13 +8,7 @@
 
 namespace
 {
-KARVELOEditorPreset::Ptr factoryPreset()
-{
-    KARVELOEditorPreset::Ptr preset (new KARVELOEditorPreset());
-    const auto message = HexFile::read ("factory_preset.hex");
-    EXPECT_TRUE (preset->setData (ByteArray (message.begin() + 7, 138)));
-    return preset;
-}
+using GuiTestSupport::factoryPreset;
 
 /** Every view of the panel with the bounds the layout gives it, computed here from the rules. */
 std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> viewsOf (MainContentComponent& panel)
@@ -34,7 +28,7 @@ std::vector<std::pair<juce::Component*, juce::Rectangle<int>>> viewsOf (MainCont
 }
 } // namespace
 
-TEST (Panel, HoldsFiftySevenViewsAtTheirPlacesWhateverItsSize)
+TEST (Panel, Layout)
 {
     MainContentComponent panel (factoryPreset());
     EXPECT_EQ (panel.getBounds(), juce::Rectangle<int> (0, 0, 940, 721));
@@ -64,7 +58,7 @@ TEST (Panel, HoldsFiftySevenViewsAtTheirPlacesWhateverItsSize)
             }
 }
 
-TEST (Panel, PaintsEachButtonInItsTypesColourAndANumberInEveryBox)
+TEST (Panel, PaintsButtonsAndNumbers)
 {
     auto preset = factoryPreset();
     ASSERT_TRUE (preset->getSwitch (0)->setData ({ 0, 1, 1 })); // mute of strip 1 sends control changes
@@ -98,7 +92,7 @@ TEST (Panel, PaintsEachButtonInItsTypesColourAndANumberInEveryBox)
     }
 }
 
-TEST (Panel, LooksLikeTheReferencePictureWithTheFactoryPreset)
+TEST (Panel, MatchesReference)
 {
     MainContentComponent panel (factoryPreset());
     MessageLoop::drain();

@@ -11,20 +11,15 @@ namespace
 class ViewBindingTest : public ::testing::Test
 {
 protected:
-    ViewBindingTest()
-    {
-        const auto factory = HexFile::read ("factory_preset.hex");
-        EXPECT_TRUE (preset->setData (ByteArray (factory.begin() + 7, 138)));
-        MessageLoop::drain();
-    }
+    ViewBindingTest() { MessageLoop::drain(); }
 
-    KARVELOEditorPreset::Ptr preset{ new KARVELOEditorPreset() };
+    KARVELOEditorPreset::Ptr preset = GuiTestSupport::factoryPreset();
     MainContentComponent panel{ preset };
     GuiTestSupport::HostWindow window{ panel };
 };
 } // namespace
 
-TEST_F (ViewBindingTest, AStoreIntoThePresetShowsInEveryView)
+TEST_F (ViewBindingTest, StoreShowsEverywhere)
 {
     // The views were built on the factory preset: buttons that stay notes below show that they
     // read their type right at construction, when binding "TYPE" calls nobody.
@@ -63,7 +58,7 @@ TEST_F (ViewBindingTest, AStoreIntoThePresetShowsInEveryView)
     }
 }
 
-TEST_F (ViewBindingTest, AnEditInAViewChangesExactlyItsByteOfTheBlockAndRejectedEntriesNothing)
+TEST_F (ViewBindingTest, EditChangesItsByte)
 {
     const std::tuple<NumberBoxComponent<int>*, const char*, int, int> entries[] = {
         { &panel.getKnobView (5).getCcBox(), "99", 11, 99 },
@@ -91,7 +86,7 @@ TEST_F (ViewBindingTest, AnEditInAViewChangesExactlyItsByteOfTheBlockAndRejected
     EXPECT_EQ (held.toString(), "99");
 }
 
-TEST_F (ViewBindingTest, TheButtonOrTheTextOverItTogglesTheTypeAndKeepsTheNumber)
+TEST_F (ViewBindingTest, TypeToggle)
 {
     auto& view = panel.getSwitchView (8);
     auto control = view.getControl();
@@ -110,7 +105,7 @@ TEST_F (ViewBindingTest, TheButtonOrTheTextOverItTogglesTheTypeAndKeepsTheNumber
     EXPECT_EQ (view.getCcLabel().getText(), "NT:");
 }
 
-TEST_F (ViewBindingTest, ARowsChannelBoxTakesClicksOverTheButtonOfTheRowBelow)
+TEST_F (ViewBindingTest, ChannelBoxTakesItsClicks)
 {
     // Switch rows are 62 px apart, and the MUTE row's channel box reaches 3 px into the SOLO row's
     // button: a click on the box's last line edits the channel and leaves that button alone.
@@ -121,7 +116,7 @@ TEST_F (ViewBindingTest, ARowsChannelBoxTakesClicksOverTheButtonOfTheRowBelow)
     EXPECT_EQ (panel.getSwitchView (8).getControl()->getData(), below);
 }
 
-TEST_F (ViewBindingTest, APresetArrivingWhileANumberIsTypedReplacesTheEntry)
+TEST_F (ViewBindingTest, ArrivingPresetWinsOverTyping)
 {
     // Every kind of box, typed into while a preset is stored into the model, as a reply from the
     // controller or an opened file is: one that changes the box's number, or (-1) one that brings
@@ -155,7 +150,7 @@ TEST_F (ViewBindingTest, APresetArrivingWhileANumberIsTypedReplacesTheEntry)
     }
 }
 
-TEST_F (ViewBindingTest, AChannelTheBoxCannotTakeIsKeptAndShownAsAWarningUntilReplaced)
+TEST_F (ViewBindingTest, OddChannelKeptAndWarned)
 {
     auto block = preset->getData();
     block.set (0, 16);    // knob 0: channel 17
@@ -168,16 +163,11 @@ TEST_F (ViewBindingTest, AChannelTheBoxCannotTakeIsKeptAndShownAsAWarningUntilRe
 
     const auto amberPixels = [] (juce::Component& box)
     {
-        const auto image = GuiTestSupport::snapshot (box);
-        int count = 0;
-
-        for (int y = 0; y < image.getHeight(); ++y)
-            for (int x = 0; x < image.getWidth(); ++x)
-                if (const auto c = image.getPixelAt (x, y);
-                    c.getRed() >= 200 && c.getBlue() <= 100 && c.getGreen() >= 100 && c.getGreen() <= 220)
-                    ++count;
-
-        return count;
+        return GuiTestSupport::countPixels (GuiTestSupport::snapshot (box), box.getLocalBounds(),
+                                            [] (juce::Colour c) {
+                                                return c.getRed() >= 200 && c.getBlue() <= 100
+                                                       && c.getGreen() >= 100 && c.getGreen() <= 220;
+                                            });
     };
 
     for (auto* shown : { &panel, &newWindowsPanel })
@@ -217,7 +207,7 @@ TEST_F (ViewBindingTest, AChannelTheBoxCannotTakeIsKeptAndShownAsAWarningUntilRe
                4);
 }
 
-TEST (KnobView, KeepsAChannelStoredRightAfterItWasBuilt)
+TEST (KnobView, KeepsEarlyChannel)
 {
     KARVELOKnob::Ptr knob (new KARVELOKnob());
     KARVELOKnobView view (knob);
