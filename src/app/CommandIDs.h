@@ -23,6 +23,13 @@ enum
     copyStrip = 0x200120,
     pasteStrip = 0x200130,
     setEveryChannel = 0x200140,
+    zoomIn = 0x200200,
+    zoomOut = 0x200210,
+    zoom75 = 0x200220, ///< one command for each of UserSettings::zoomPercents, in its order
+    zoom100 = 0x200221,
+    zoom125 = 0x200222,
+    zoom150 = 0x200223,
+    zoom200 = 0x200224,
     minimizeWindow = 0x200300,
     bringAllToFront = 0x200310,
     midiMonitor = 0x200320,

@@ -18,7 +18,7 @@ MainMenuModel::~MainMenuModel()
 
 juce::StringArray MainMenuModel::getMenuBarNames()
 {
-    return { "File", "Edit", "Window", "Help" };
+    return { "File", "Edit", "View", "Window", "Help" };
 }
 
 juce::PopupMenu MainMenuModel::getMenuForIndex (int, const juce::String& menuName)
@@ -70,6 +70,17 @@ juce::PopupMenu MainMenuModel::getMenuForIndex (int, const juce::String& menuNam
         add (CommandIDs::pasteStrip);
         menu.addSeparator();
         add (CommandIDs::setEveryChannel);
+    }
+    else if (menuName == "View")
+    {
+        juce::PopupMenu zoom;
+
+        for (int i = 0; i < (int) UserSettings::zoomPercents.size(); ++i)
+            zoom.addCommandItem (&commandManager, CommandIDs::zoom75 + i);
+
+        menu.addSubMenu ("Zoom", zoom);
+        add (CommandIDs::zoomIn);
+        add (CommandIDs::zoomOut);
     }
     else if (menuName == "Window")
     {

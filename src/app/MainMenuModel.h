@@ -6,7 +6,7 @@
 
 #include <functional>
 
-/** The menu bar: File, Edit, Window and Help, built from command items, so every item shows its
+/** The menu bar: File, Edit, View, Window and Help, built from command items, so every item shows its
     command's name, key and enabled state at the moment the menu opens. Where menus live inside the
     windows (Linux, Windows) there is no application menu: Help then also holds About, and File ends
     with Quit.

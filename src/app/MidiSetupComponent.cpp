@@ -95,10 +95,10 @@ void MidiSetupComponent::resized()
 
 void MidiSetupComponent::paint (juce::Graphics& g)
 {
-    g.drawImageAt (Pictures::setupBackground(), 0, 0, false);
+    Pictures::drawAt (g, Pictures::setupBackground(), 0, 0);
 
     const auto title = Pictures::midiSetupTitle();
-    g.drawImageAt (title, (getWidth() - title.getWidth()) / 2, titleY, false);
+    Pictures::drawAt (g, title, (getWidth() - title.getWidth()) / 2, titleY);
 
     g.setColour (juce::Colours::black);
     g.drawRect (juce::Rectangle<int> (inputX, listY, listWidth, listHeight).toFloat(), 2.0f);

@@ -88,6 +88,8 @@ void OrvikEditorApplication::startWithArguments (const juce::StringArray& argume
     juce::LookAndFeel::getDefaultLookAndFeel().setUsingNativeAlertWindows (true);
 
     settings = std::make_unique<UserSettings>();
+    scaleFoundAtStart = juce::Desktop::getInstance().getGlobalScaleFactor();
+    applyZoom();
     menuModel = std::make_unique<MainMenuModel> (*commandManager, *settings,
                                                  [this] (const juce::File& file) { openRecentFile (file); });
 
@@ -181,6 +183,7 @@ void OrvikEditorApplication::shutdown()
     menuModel = nullptr;
     commandManager = nullptr;
     settings = nullptr;
+    juce::Desktop::getInstance().setGlobalScaleFactor (scaleFoundAtStart);
 }
 
 void OrvikEditorApplication::anotherInstanceStarted (const juce::String& commandLine)
@@ -329,6 +332,41 @@ void OrvikEditorApplication::rememberRecentFile (const juce::File& file)
 
     settings->addRecentFile (file);
     menuModel->menuItemsChanged();
+}
+
+//==============================================================================
+void OrvikEditorApplication::setZoom (int percent)
+{
+    settings->setZoomPercent (percent);
+    applyZoom();
+    commandManager->commandStatusChanged();
+}
+
+void OrvikEditorApplication::applyZoom()
+{
+    // The zoom is the desktop's scale, so that menus, tooltips, dialogs and message boxes grow and
+    // shrink with the windows: a screen too small for the panel is too small for MIDI Setup as well.
+    auto& screens = juce::Desktop::getInstance();
+    const auto oldScale = screens.getGlobalScaleFactor();
+    const auto newScale = scaleFoundAtStart * (float) settings->getZoomPercent() / 100.0f;
+
+    if (juce::approximatelyEqual (oldScale, newScale))
+        return;
+
+    // JUCE keeps each window's size on the screen through a change of scale, shrinking or growing
+    // the layout inside; each keeps its layout's size instead, and its corner where it is on the
+    // screen.
+    std::vector<std::pair<juce::Component::SafePointer<juce::Component>, juce::Rectangle<int>>> windows;
+
+    for (int i = 0; i < screens.getNumComponents(); ++i)
+        windows.emplace_back (screens.getComponent (i), screens.getComponent (i)->getBounds());
+
+    screens.setGlobalScaleFactor (newScale);
+
+    for (auto& [window, bounds] : windows)
+        if (window != nullptr)
+            window->setBounds (
+                bounds.withPosition ((bounds.getPosition().toFloat() * oldScale / newScale).roundToInt()));
 }
 
 //==============================================================================
@@ -488,12 +526,17 @@ void OrvikEditorApplication::getAllCommands (juce::Array<juce::CommandID>& comma
 {
     commands.addArray ({ CommandIDs::newDocument, CommandIDs::openPreset, CommandIDs::importSysEx,
                          CommandIDs::about, CommandIDs::bringAllToFront, CommandIDs::midiMonitor,
-                         CommandIDs::openUserGuide, CommandIDs::midiSetup, CommandIDs::quit });
+                         CommandIDs::openUserGuide, CommandIDs::midiSetup, CommandIDs::quit,
+                         CommandIDs::zoomIn, CommandIDs::zoomOut });
+
+    for (int i = 0; i < (int) UserSettings::zoomPercents.size(); ++i)
+        commands.add (CommandIDs::zoom75 + i);
 }
 
 void OrvikEditorApplication::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
     const auto command = juce::ModifierKeys::commandModifier;
+    const auto zoom = settings != nullptr ? settings->getZoomPercent() : 100; // no settings while registering
 
     switch (commandID)
     {
@@ -534,7 +577,35 @@ void OrvikEditorApplication::getCommandInfo (juce::CommandID commandID, juce::Ap
         case CommandIDs::about:
             result.setInfo ("About", {}, CommandIDs::category, 0);
             break;
+
+        case CommandIDs::zoomIn:
+            // The + key is shifted on some keyboards and not on others.
+            result.setInfo ("Zoom In", {}, CommandIDs::category, 0);
+            result.addDefaultKeypress ('+', command);
+            result.addDefaultKeypress ('+', command | juce::ModifierKeys::shiftModifier);
+            result.addDefaultKeypress ('=', command);
+            result.addDefaultKeypress (juce::KeyPress::numberPadAdd, command);
+            result.setActive (zoom < UserSettings::zoomPercents.back());
+            break;
+
+        case CommandIDs::zoomOut:
+            result.setInfo ("Zoom Out", {}, CommandIDs::category, 0);
+            result.addDefaultKeypress ('-', command);
+            result.addDefaultKeypress (juce::KeyPress::numberPadSubtract, command);
+            result.setActive (zoom > UserSettings::zoomPercents.front());
+            break;
+
         default:
+            if (const auto level = commandID - CommandIDs::zoom75;
+                juce::isPositiveAndBelow (level, (int) UserSettings::zoomPercents.size()))
+            {
+                const auto percent = UserSettings::zoomPercents[(size_t) level];
+                result.setInfo (juce::String (percent) + " %", {}, CommandIDs::category, 0);
+                result.setTicked (percent == zoom);
+
+                if (percent == 100)
+                    result.addDefaultKeypress ('0', command);
+            }
             break;
     }
 }
@@ -570,7 +641,24 @@ bool OrvikEditorApplication::perform (const InvocationInfo& info)
         case CommandIDs::about:
             showAboutWindow();
             break;
+
+        case CommandIDs::zoomIn:
+        case CommandIDs::zoomOut:
+        {
+            const auto& levels = UserSettings::zoomPercents;
+            const auto current =
+                std::find (levels.begin(), levels.end(), settings->getZoomPercent()) - levels.begin();
+            const auto next = (int) current + (info.commandID == CommandIDs::zoomIn ? 1 : -1);
+
+            if (juce::isPositiveAndBelow (next, (int) levels.size()))
+                setZoom (levels[(size_t) next]);
+            break;
+        }
+
         default:
+            if (const auto level = info.commandID - CommandIDs::zoom75;
+                juce::isPositiveAndBelow (level, (int) UserSettings::zoomPercents.size()))
+                setZoom (UserSettings::zoomPercents[(size_t) level]);
             break;
     }
 

@@ -109,6 +109,10 @@ public:
 
     void showMidiSetupWindow();
 
+    /** View > Zoom: every window and dialog is shown at this zoom (one of UserSettings::zoomPercents),
+        now and at later starts. What the windows hold, their focus and their places stay. */
+    void setZoom (int percent);
+
     /** Window > MIDI Monitor: one monitor for the application, kept with its history when closed. */
     void showMidiMonitorWindow();
 
@@ -157,6 +161,9 @@ private:
     /** What a send or a request that failed tells the user: no port opens the MIDI Setup window. */
     void reportTransferResult (bool noDevice, bool noAnswer);
 
+    /** Scales the desktop to the zoom in the settings, each window keeping its layout's size. */
+    void applyZoom();
+
     /** The quit sequence: each window in turn is asked about saving; a Cancel stops it. */
     void quitAfterAskingEachWindow();
 
@@ -176,6 +183,7 @@ private:
     std::unique_ptr<DesktopServices> desktop;
     const RecoverySettings recoverySettings;
     const bool isTheProcess;
+    float scaleFoundAtStart = 1.0f; ///< the desktop's scale, given back at shutdown
     std::unique_ptr<RecoveryFolder> recovery;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OrvikEditorApplication)

@@ -72,7 +72,14 @@ void UserSettings::clearRecentFiles()
 int UserSettings::getZoomPercent() const
 {
     auto* file = const_cast<juce::ApplicationProperties&> (properties).getUserSettings();
-    return file != nullptr ? file->getIntValue (zoomKey, 100) : 100;
+    const auto stored = file != nullptr ? file->getValue (zoomKey) : juce::String();
+
+    // Anything else (an edited file, a zoom a later version offers) is no zoom this one can show.
+    for (auto percent : zoomPercents)
+        if (stored == juce::String (percent))
+            return percent;
+
+    return 100;
 }
 
 void UserSettings::setZoomPercent (int percent)

@@ -2,6 +2,8 @@
 
 #include <juce_data_structures/juce_data_structures.h>
 
+#include <array>
+
 /** What the editor remembers between runs: the preset files opened or saved lately, and the zoom.
 
     Kept with juce::ApplicationProperties in karvelo-editor/karvelo-editor.settings under the XDG
@@ -29,7 +31,10 @@ public:
     void removeRecentFile (const juce::File& file);
     void clearRecentFiles();
 
-    /** The zoom of the windows, in percent (100 unless set). */
+    /** The zooms the windows can have, in percent, smallest first. */
+    static constexpr std::array<int, 5> zoomPercents{ 75, 100, 125, 150, 200 };
+
+    /** The zoom of the windows, in percent: 100 unless one of zoomPercents was set. */
     int getZoomPercent() const;
     void setZoomPercent (int percent);
 

@@ -1,5 +1,6 @@
 #include "AboutComponent.h"
 
+#include "Pictures.h"
 #include "ProductInfo.h"
 
 AboutComponent::AboutComponent (juce::Image image)
@@ -25,7 +26,7 @@ void AboutComponent::resized()
 
 void AboutComponent::paint (juce::Graphics& g)
 {
-    g.drawImageAt (picture, 0, 0, false);
+    Pictures::drawAt (g, picture, 0, 0);
 
     g.setColour (juce::Colours::white);
     g.setFont (juce::Font (fontHeight));

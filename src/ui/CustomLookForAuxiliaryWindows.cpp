@@ -1,5 +1,7 @@
 #include "CustomLookForAuxiliaryWindows.h"
 
+#include "Pictures.h"
+
 int CustomLookForAuxiliaryWindows::getScrollBarThickness()
 {
     return 10;
@@ -40,4 +42,15 @@ void CustomLookForAuxiliaryWindows::drawComboBox (juce::Graphics& g, int width, 
 
     g.setColour (box.findColour (juce::ComboBox::arrowColourId));
     g.fillPath (arrow);
+}
+
+void CustomLookForAuxiliaryWindows::drawImageButton (juce::Graphics& g, juce::Image* image, int imageX,
+                                                     int imageY, int imageW, int imageH,
+                                                     const juce::Colour& overlayColour, float imageOpacity,
+                                                     juce::ImageButton& button)
+{
+    // The picture is stretched over the area it is given, so the larger rendering takes its place.
+    auto drawn = Pictures::forContext (g, *image);
+    juce::LookAndFeel_V3::drawImageButton (g, &drawn, imageX, imageY, imageW, imageH, overlayColour,
+                                           imageOpacity, button);
 }

@@ -2,7 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** The look of the MIDI Setup panel: flat rounded scroll bars without buttons, and flat combo boxes. */
+/** The look of the MIDI Setup panel: flat rounded scroll bars without buttons, flat combo boxes, and
+    picture buttons drawn from their larger rendering where the screen has the pixels for it. */
 class CustomLookForAuxiliaryWindows : public juce::LookAndFeel_V3
 {
 public:
@@ -12,6 +13,10 @@ public:
 
     void drawComboBox (juce::Graphics& g, int width, int height, bool isButtonDown, int buttonX, int buttonY,
                        int buttonW, int buttonH, juce::ComboBox& box) override;
+
+    void drawImageButton (juce::Graphics& g, juce::Image* image, int imageX, int imageY, int imageW,
+                          int imageH, const juce::Colour& overlayColour, float imageOpacity,
+                          juce::ImageButton& button) override;
 
     /** Thickness of the device lists' scroll bars. */
     static int getScrollBarThickness();

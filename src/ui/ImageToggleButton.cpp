@@ -1,5 +1,7 @@
 #include "ImageToggleButton.h"
 
+#include "Pictures.h"
+
 ImageToggleButton::ImageToggleButton (const juce::String& name, const juce::Image& off, const juce::Image& on)
     : juce::Button (name)
     , offImage (off)
@@ -17,5 +19,5 @@ bool ImageToggleButton::showsOnImage()
 
 void ImageToggleButton::paintButton (juce::Graphics& g, bool, bool)
 {
-    g.drawImageAt (showsOnImage() ? onImage : offImage, 0, 0, false);
+    Pictures::drawAt (g, showsOnImage() ? onImage : offImage, 0, 0);
 }

@@ -112,6 +112,8 @@ void MainContentComponent::paint (juce::Graphics& g)
     // clip, the picture costs more in clipping than in pixels; drawn in bands, each band meets only
     // the few areas that cross it.
     const auto background = Pictures::hardwareBackground();
+    const auto drawn = Pictures::forContext (g, background);
+    const auto factor = drawn.getWidth() / background.getWidth();
     const auto clip = g.getClipBounds().getIntersection (background.getBounds());
     constexpr int bandHeight = 8;
     for (int y = clip.getY(); y < clip.getBottom(); y += bandHeight)
@@ -119,8 +121,9 @@ void MainContentComponent::paint (juce::Graphics& g)
         const auto band = clip.withY (y).withHeight (juce::jmin (bandHeight, clip.getBottom() - y));
 
         if (g.clipRegionIntersects (band))
-            g.drawImage (background, band.getX(), band.getY(), band.getWidth(), band.getHeight(), band.getX(),
-                         band.getY(), band.getWidth(), band.getHeight());
+            g.drawImage (drawn, band.getX(), band.getY(), band.getWidth(), band.getHeight(),
+                         band.getX() * factor, band.getY() * factor, band.getWidth() * factor,
+                         band.getHeight() * factor);
     }
 
     activity.paint (g);

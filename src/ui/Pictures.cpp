@@ -2,17 +2,68 @@
 
 #include "KarveloResources.h"
 
+#include <array>
 #include <future>
+#include <iterator>
 
-#define KARVELO_PICTURE(function, resource)                                                                  \
-    juce::Image function()                                                                                   \
-    {                                                                                                        \
-        return juce::ImageCache::getFromMemory (KarveloResources::resource##_png,                            \
-                                                KarveloResources::resource##_pngSize);                       \
-    }
+// Every picture but the controller's: the function handing it out and its two embedded renderings.
+#define KARVELO_SMALL_PICTURES(X)                                                                            \
+    X (switchOn, switch_on)                                                                                  \
+    X (switchOff, switch_off)                                                                                \
+    X (aboutBackground, about_background)                                                                    \
+    X (setupBackground, setup_background)                                                                    \
+    X (midiSetupTitle, midi_setup_title)                                                                     \
+    X (applyNormal, apply_normal)                                                                            \
+    X (applyOver, apply_over)                                                                                \
+    X (applyDown, apply_down)                                                                                \
+    X (okNormal, ok_normal)                                                                                  \
+    X (okOver, ok_over)                                                                                      \
+    X (okDown, ok_down)                                                                                      \
+    X (cancelNormal, cancel_normal)                                                                          \
+    X (cancelOver, cancel_over)                                                                              \
+    X (cancelDown, cancel_down)
 
 namespace
 {
+struct Rendering
+{
+    const char* data;
+    int size;
+};
+
+#define KARVELO_TWICE_THE_SIZE(function, resource)                                                           \
+    Rendering{ KarveloResources::resource##2x_png, KarveloResources::resource##2x_pngSize },
+
+// The renderings at twice the size; a picture handed out here names its own by an index into this
+// table, kept with its pixels.
+const Rendering twiceTheSize[] = { Rendering{ KarveloResources::hardware_background2x_png,
+                                              KarveloResources::hardware_background2x_pngSize },
+                                   KARVELO_SMALL_PICTURES (KARVELO_TWICE_THE_SIZE) };
+#undef KARVELO_TWICE_THE_SIZE
+
+enum PictureIndex
+{
+    hardwareBackgroundIndex,
+#define KARVELO_INDEX(function, resource) function##Index,
+    KARVELO_SMALL_PICTURES (KARVELO_INDEX)
+#undef KARVELO_INDEX
+};
+
+const juce::Identifier twiceTheSizeKey ("twiceTheSize");
+
+juce::Image withTwiceTheSize (juce::Image picture, int index)
+{
+    if (auto* properties = picture.getProperties())
+        properties->set (twiceTheSizeKey, index);
+
+    return picture;
+}
+
+juce::Image decodeOpaque (const void* data, int size)
+{
+    return juce::ImageFileFormat::loadFrom (data, (size_t) size).convertedToFormat (juce::Image::RGB);
+}
+
 /** The picture of the controller, decoded on a thread of its own as soon as it is first asked for,
     and kept until JUCE shuts down.
 
@@ -37,14 +88,45 @@ private:
         std::async (std::launch::async,
                     []
                     {
-                        return juce::ImageFileFormat::loadFrom (KarveloResources::hardware_background_png,
-                                                                KarveloResources::hardware_background_pngSize)
-                            .convertedToFormat (juce::Image::RGB);
+                        return withTwiceTheSize (decodeOpaque (KarveloResources::hardware_background_png,
+                                                               KarveloResources::hardware_background_pngSize),
+                                                 hardwareBackgroundIndex);
                     })
             .share();
 };
 
 JUCE_IMPLEMENT_SINGLETON (HardwareBackground)
+
+/** The renderings at twice the size, each decoded the first time a screen needs it and kept until
+    JUCE shuts down, as the controller's picture is: at a desktop scale of 1 and a zoom of 100 %
+    none is ever decoded. */
+class TwiceTheSize : public juce::DeletedAtShutdown
+{
+public:
+    ~TwiceTheSize() override { clearSingletonInstance(); }
+
+    juce::Image get (int index)
+    {
+        auto& picture = pictures[(size_t) index];
+
+        if (picture.isNull())
+        {
+            const auto& rendering = twiceTheSize[index];
+            picture = index == hardwareBackgroundIndex
+                          ? decodeOpaque (rendering.data, rendering.size)
+                          : juce::ImageFileFormat::loadFrom (rendering.data, (size_t) rendering.size);
+        }
+
+        return picture;
+    }
+
+    JUCE_DECLARE_SINGLETON_SINGLETHREADED_MINIMAL (TwiceTheSize)
+
+private:
+    std::array<juce::Image, std::size (twiceTheSize)> pictures;
+};
+
+JUCE_IMPLEMENT_SINGLETON (TwiceTheSize)
 } // namespace
 
 namespace Pictures
@@ -59,20 +141,39 @@ juce::Image hardwareBackground()
     return HardwareBackground::getInstance()->get();
 }
 
-KARVELO_PICTURE (switchOn, switch_on)
-KARVELO_PICTURE (switchOff, switch_off)
-KARVELO_PICTURE (aboutBackground, about_background)
-KARVELO_PICTURE (setupBackground, setup_background)
-KARVELO_PICTURE (midiSetupTitle, midi_setup_title)
-KARVELO_PICTURE (applyNormal, apply_normal)
-KARVELO_PICTURE (applyOver, apply_over)
-KARVELO_PICTURE (applyDown, apply_down)
-KARVELO_PICTURE (okNormal, ok_normal)
-KARVELO_PICTURE (okOver, ok_over)
-KARVELO_PICTURE (okDown, ok_down)
-KARVELO_PICTURE (cancelNormal, cancel_normal)
-KARVELO_PICTURE (cancelOver, cancel_over)
-KARVELO_PICTURE (cancelDown, cancel_down)
-} // namespace Pictures
+#define KARVELO_PICTURE(function, resource)                                                                  \
+    juce::Image function()                                                                                   \
+    {                                                                                                        \
+        return withTwiceTheSize (juce::ImageCache::getFromMemory (KarveloResources::resource##_png,          \
+                                                                  KarveloResources::resource##_pngSize),     \
+                                 function##Index);                                                           \
+    }
 
+KARVELO_SMALL_PICTURES (KARVELO_PICTURE)
 #undef KARVELO_PICTURE
+
+juce::Image forContext (juce::Graphics& g, const juce::Image& picture)
+{
+    // A zoom of 125 % gets the larger rendering too: made smaller, it stays sharper than the
+    // picture made larger.
+    constexpr float oneToOne = 1.01f;
+
+    if (g.getInternalContext().getPhysicalPixelScaleFactor() <= oneToOne)
+        return picture;
+
+    const auto* properties = picture.getProperties();
+    const auto* index = properties != nullptr ? properties->getVarPointer (twiceTheSizeKey) : nullptr;
+    return index != nullptr ? TwiceTheSize::getInstance()->get ((int) *index) : picture;
+}
+
+void drawAt (juce::Graphics& g, const juce::Image& picture, int x, int y)
+{
+    const auto drawn = forContext (g, picture);
+
+    if (drawn == picture)
+        g.drawImageAt (picture, x, y, false);
+    else
+        g.drawImage (drawn, picture.getBounds().toFloat() + juce::Point<float> ((float) x, (float) y));
+}
+
+} // namespace Pictures

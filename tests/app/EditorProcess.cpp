@@ -141,7 +141,7 @@ void EditorProcess::sendSignal (int signalNumber) const
 }
 
 //==============================================================================
-PrivateDisplay::PrivateDisplay()
+PrivateDisplay::PrivateDisplay (int dotsPerInch)
 {
     // Xvfb chooses a free display number and writes it, with a newline, to the descriptor it is
     // given: the write end of a pipe, the one descriptor of this process it inherits on purpose.
@@ -154,9 +154,14 @@ PrivateDisplay::PrivateDisplay()
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init (&actions);
     posix_spawn_file_actions_addopen (&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid = spawn ({ "Xvfb", "-displayfd", std::to_string (pipeEnds[1]), "-screen", "0", "1280x1024x24",
-                   "-nolisten", "tcp" },
-                 currentEnvironment(), actions);
+    std::vector<std::string> server{ "Xvfb",      "-displayfd", std::to_string (pipeEnds[1]),
+                                     "-screen",   "0",          "1280x1024x24",
+                                     "-nolisten", "tcp" };
+
+    if (dotsPerInch > 0)
+        server.insert (server.end(), { "-dpi", std::to_string (dotsPerInch) });
+
+    pid = spawn (server, currentEnvironment(), actions);
     posix_spawn_file_actions_destroy (&actions);
     close (pipeEnds[1]);
 

@@ -42,7 +42,8 @@ private:
 class PrivateDisplay
 {
 public:
-    PrivateDisplay();
+    /** A screen of 1280 x 1024 pixels, at Xvfb's own resolution or at this many dots per inch. */
+    explicit PrivateDisplay (int dotsPerInch = 0);
     ~PrivateDisplay();
 
     /** ":<n>", or empty when the server did not start. */

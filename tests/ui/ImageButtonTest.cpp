@@ -1,5 +1,6 @@
 #include "GuiTestSupport.h"
 #include "MessageLoop.h"
+#include "ui/CustomLookForAuxiliaryWindows.h"
 #include "ui/ImageToggleButton.h"
 #include "ui/Pictures.h"
 #include "ui/ReferenceCountedImageButton.h"
@@ -80,4 +81,40 @@ TEST (ReferenceCountedImageButton, SetupButtons)
         EXPECT_GT (shade (over), shade (normal)) << name;
         EXPECT_GT (shade (normal), shade (down)) << name;
     }
+}
+
+TEST (ImageToggleButton, AtTwiceTheScaleButtonsAreDrawnFromTheirPicturesAtTwiceTheSize)
+{
+    // The renderings on disk, against which what the buttons draw is compared pixel for pixel.
+    const auto larger = [] (const char* name)
+    {
+        return juce::ImageFileFormat::loadFrom (
+            juce::File (KARVELO_TEST_DATA_DIR)
+                .getSiblingFile ("../resources/" + juce::String (name) + "@2x.png"));
+    };
+    const auto differingPixels = [] (const juce::Image& a, const juce::Image& b)
+    {
+        int differing = a.getBounds() == b.getBounds() ? 0 : -1;
+
+        for (int y = 0; differing >= 0 && y < a.getHeight(); ++y)
+            for (int x = 0; x < a.getWidth(); ++x)
+                differing += a.getPixelAt (x, y).toString() != b.getPixelAt (x, y).toString();
+
+        return differing;
+    };
+
+    ImageToggleButton toggle ("CC Note Toggle Button", Pictures::switchOff(), Pictures::switchOn());
+    toggle.setSize (53, 35);
+    const auto setup = createApplyButton();
+    CustomLookForAuxiliaryWindows look;
+    setup->setLookAndFeel (&look); // as in the MIDI Setup panel
+
+    for (auto [button, name] : { std::pair<juce::Component*, const char*> (&toggle, "switch_off"),
+                                 std::pair<juce::Component*, const char*> (setup.get(), "apply_normal") })
+        EXPECT_EQ (differingPixels (button->createComponentSnapshot (button->getLocalBounds(), true, 2.0f),
+                                    larger (name)),
+                   0)
+            << name;
+
+    setup->setLookAndFeel (nullptr);
 }
