@@ -1,8 +1,6 @@
 #pragma once
 
 #include "MidiDeviceLayer.h"
-#include "model/ListenerArray.h"
-
 #include <juce_events/juce_events.h>
 
 /** The editor's MIDI ports: opens inputs and outputs by device name, sends to every open output,
@@ -15,8 +13,9 @@
 
     Threads: everything runs on the message thread except incoming messages, which arrive on the
     device layer's input thread and go straight to the listeners. That thread never waits for the
-    message thread: it only takes the listener lock, which the message thread holds just long enough
-    to add or remove a listener.
+    message thread to get round to anything: it only takes the listener list's lock, which the
+    message thread holds while it adds or removes a listener and while the listeners hear of a
+    message being sent.
 */
 class MidiManager
     : public juce::ReferenceCountedObject
@@ -170,8 +169,9 @@ private:
     std::unique_ptr<Direction<MidiDeviceLayer::Output>> outputs;
     juce::CriticalSection portLock;
 
-    ListenerArray<Listener> listeners;
-    juce::CriticalSection listenerLock;
+    // The list's own lock is held for a whole walk, so removeListener waits for a delivery on the
+    // input thread to end.
+    juce::ListenerList<Listener, juce::Array<Listener*, juce::CriticalSection>> listeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiManager)
 };

@@ -1,6 +1,7 @@
 #include "MidiTraffic.h"
 
 #include "SysExProtocol.h"
+#include "model/ListenerCalls.h"
 
 MidiTraffic::Event MidiTraffic::Event::from (const juce::MidiMessage& message, bool isOutgoing)
 {
@@ -181,6 +182,6 @@ bool MidiTraffic::deliver()
         }
     }
 
-    listeners.callNewestFirst ([this, lost] (Listener& l) { l.midiTrafficArrived (delivering, lost); });
+    callListeners (listeners, [this, lost] (Listener& l) { l.midiTrafficArrived (delivering, lost); });
     return true;
 }

@@ -79,7 +79,7 @@ private:
     bool deliver();
 
     MidiManager::Ptr midiManager;
-    ListenerArray<Listener> listeners;
+    juce::ListenerList<Listener> listeners;
 
     juce::CriticalSection lock;
     std::vector<Event> pending, delivering;
