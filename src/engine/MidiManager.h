@@ -82,7 +82,7 @@ public:
         device "Karvelo"). An empty name finds nothing. */
     static juce::Array<int> findDevicesNamed (const juce::String& name, const juce::StringArray& listed);
 
-    /** Sends at once on every open output, in opening order. */
+    /** Sends at once on every open output, in opening order. Message thread only. */
     void sendMidiMessage (const juce::MidiMessage& message);
 
     /** Listeners are called from the most recently added to the first. Once removeListener returns,
@@ -152,6 +152,7 @@ private:
     template <typename Port>
     class Direction;
 
+    // Called on the MIDI input thread.
     void handleIncomingMidiMessage (MidiDeviceLayer::Input& source,
                                     const juce::MidiMessage& message) override;
     void timerCallback() override;

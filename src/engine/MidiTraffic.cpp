@@ -130,13 +130,11 @@ void MidiTraffic::removeListener (Listener* listener)
 
 void MidiTraffic::handleIncomingMidiMessage (MidiDeviceLayer::Input*, const juce::MidiMessage& message)
 {
-    // Called on the MIDI input thread.
     add (Event::from (message, false));
 }
 
 void MidiTraffic::handleOutgoingMidiMessage (const juce::MidiMessage& message)
 {
-    // Called on the message thread.
     add (Event::from (message, true));
 }
 

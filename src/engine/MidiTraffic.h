@@ -70,9 +70,12 @@ public:
     void removeListener (Listener* listener);
 
 private:
+    // Called on the MIDI input thread.
     void handleIncomingMidiMessage (MidiDeviceLayer::Input* source,
                                     const juce::MidiMessage& message) override;
+    // Called on the message thread.
     void handleOutgoingMidiMessage (const juce::MidiMessage& message) override;
+    // Called on either; takes the lock.
     void add (const Event& event);
     void handleAsyncUpdate() override;
     void timerCallback() override;

@@ -154,6 +154,7 @@ private:
         bool answered; ///< a reply came and was rejected: the request ends when its timer runs out
     };
 
+    // Called on the message thread, by the incoming queue and the timers.
     void handleAcknowledgement();
     void handleReply (const ByteArray& message);
     void timerCallback (int timerId) override;

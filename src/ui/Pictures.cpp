@@ -37,6 +37,7 @@ private:
         std::async (std::launch::async,
                     []
                     {
+                        // Called on the decoding thread.
                         return juce::ImageFileFormat::loadFrom (KarveloResources::hardware_background_png,
                                                                 KarveloResources::hardware_background_pngSize)
                             .convertedToFormat (juce::Image::RGB);
