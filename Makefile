@@ -63,7 +63,7 @@ fuzz-smoke: fuzz-build
 	@scripts/run-fuzzers $(FUZZ_DIR) 10
 
 # Benchmarks: the editor against a bare JUCE window, and its share of a transfer (docs/performance.md).
-BENCH_RUNS     ?= 5
+BENCH_RUNS     ?= 9
 
 bench: deps
 	@scripts/install-deps --bench
