@@ -4,8 +4,8 @@
 #   make test   installs what is missing, builds everything and runs every test
 #
 # Further targets: test-sanitize (address + undefined behaviour), test-thread (ThreadSanitizer on
-# the engine and MIDI tests), fuzz and fuzz-smoke, format, artwork, package, install-package and
-# check-package.
+# the engine and MIDI tests), fuzz and fuzz-smoke, format, artwork, architecture (the picture of the
+# layers), package, install-package and check-package.
 #
 # make fuzz builds the libFuzzer targets in fuzz/ with clang-14 and the address and undefined-
 # behaviour sanitizers (tree build-fuzz) and runs each for FUZZ_SECONDS (60) on its corpus; findings
@@ -19,7 +19,7 @@ FUZZ_SECONDS   ?= 60
 JOBS           ?= $(shell nproc)
 CMAKE_FLAGS    ?=
 
-.PHONY: run test test-sanitize test-thread deps build fuzz fuzz-smoke fuzz-build bench soak format format-check artwork \
+.PHONY: run test test-sanitize test-thread deps build fuzz fuzz-smoke fuzz-build bench soak format format-check artwork architecture \
         package install-package check-package clean
 
 deps:
@@ -63,7 +63,7 @@ fuzz-smoke: fuzz-build
 	@scripts/run-fuzzers $(FUZZ_DIR) 10
 
 # Benchmarks: the editor against a bare JUCE window, and its share of a transfer (docs/performance.md).
-BENCH_RUNS     ?= 5
+BENCH_RUNS     ?= 9
 
 bench: deps
 	@scripts/install-deps --bench
@@ -96,11 +96,16 @@ check-package: package
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
+# Also checks that no include goes the wrong way between the layers (docs/architecture.md).
 format-check:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+	@scripts/check-layers
 
 artwork:
 	@scripts/render-artwork
+
+architecture:
+	@scripts/render-architecture
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(THREAD_DIR) $(FUZZ_DIR)

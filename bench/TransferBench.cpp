@@ -28,7 +28,8 @@ bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
 
 namespace
 {
-constexpr double cableMilliseconds = 146.0 * 10.0 / 31250.0 * 1000.0;
+// Ten bits a byte at 31,250 baud.
+constexpr double cableMilliseconds = KARVELOEditorEngine::replyLength * 10.0 / 31250.0 * 1000.0;
 
 double now()
 {
@@ -41,12 +42,20 @@ double median (std::vector<double> values)
     return values[values.size() / 2];
 }
 
+void printRow (const char* name, const std::vector<double>& values, const char* target)
+{
+    const auto [lowest, highest] = std::minmax_element (values.begin(), values.end());
+    const auto middle = median (values);
+    std::printf ("%-38s %8.3f (%.3f - %.3f) %8.1f %%   %s\n", name, middle, *lowest, *highest,
+                 100.0 * middle / cableMilliseconds, target);
+}
+
 /** A valid block whose every byte differs from the previous one's, so every view changes. */
 ByteArray blockNumber (int run)
 {
     ByteArray block;
 
-    for (int i = 0; i < 138; ++i)
+    for (int i = 0; i < KARVELOEditorPreset::dataSize; ++i)
     {
         const bool isSwitch = i >= 66, isType = isSwitch && (i - 66) % 3 == 1;
         const bool isChannel = isSwitch ? (i - 66) % 3 == 0 : i % 2 == 0;
@@ -124,7 +133,7 @@ int main (int argc, char* argv[])
     controller.getEditorInput()->setDeliveryObserver (
         [&] (const juce::MidiMessage& message)
         {
-            if (message.getRawDataSize() == 146)
+            if (message.getRawDataSize() == KARVELOEditorEngine::replyLength)
                 replyArrived = now();
         });
 
@@ -155,16 +164,12 @@ int main (int argc, char* argv[])
         MessageLoop::runFor (20);
     }
 
-    const auto load = median (loads), send = median (sends);
-    std::printf ("\nmedian of %d runs                         editor (ms)   share of %.1f ms   target\n",
-                 runs, cableMilliseconds);
-    const auto loadPainted = median (loadsPainted);
-    std::printf ("%-38s %10.3f %14.1f %%   <= 5 %%\n", "Load From Hardware, reply to views", load,
-                 100.0 * load / cableMilliseconds);
-    std::printf ("%-38s %10.3f %14.1f %%\n", "  ... and the window repainted", loadPainted,
-                 100.0 * loadPainted / cableMilliseconds);
-    std::printf ("%-38s %10.3f %14.1f %%   <= 5 %%\n", "Send To Hardware, command to output", send,
-                 100.0 * send / cableMilliseconds);
+    std::printf (
+        "\nmedian (min - max) of %d runs          editor (ms)              share of %.1f ms   target\n", runs,
+        cableMilliseconds);
+    printRow ("Load From Hardware, reply to views", loads, "<= 5 %");
+    printRow ("  ... and the window repainted", loadsPainted, "");
+    printRow ("Send To Hardware, command to output", sends, "<= 5 %");
 
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "CommandIDs.h"
 #include "engine/MappingFormats.h"
 #include "engine/SysExProtocol.h"
+#include "model/ListenerCalls.h"
 #include "ui/KARVELOKnobView.h"
 #include "ui/KARVELOSwitchView.h"
 #include "ui/NumberBoxComponent.h"
@@ -449,7 +450,7 @@ void MainWindow::historyChanged()
     const auto edited = hasUnsavedEdits();
 
     if (edited || std::exchange (toldEdited, false))
-        listeners.callNewestFirst ([this] (Listener& l) { l.presetEditsChanged (*this); });
+        callListeners (listeners, [this] (Listener& l) { l.presetEditsChanged (*this); });
 
     toldEdited = edited;
 

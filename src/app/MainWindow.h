@@ -3,7 +3,6 @@
 #include "DesktopServices.h"
 #include "engine/OrvikEditorEngine.h"
 #include "model/KARVELOControlMap.h"
-#include "model/ListenerArray.h"
 #include "model/PresetHistory.h"
 
 #include <optional>
@@ -189,7 +188,7 @@ private:
     bool toldEdited = false; ///< what the listeners last heard
     bool quiet = false;      ///< while a file is being opened into the window
     bool entryOpen = false;  ///< a box's editor is open
-    ListenerArray<Listener> listeners;
+    juce::ListenerList<Listener> listeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
 };

@@ -35,7 +35,7 @@ public:
                             bool isTheWholeProcess = false);
     ~OrvikEditorApplication() override;
 
-    static constexpr const char* userGuideFileName = "Karvelo Editor - User Guide - v1.0.pdf";
+    static constexpr const char* userGuideFileName = KARVELO_USER_GUIDE; // set in CMakeLists.txt
     static constexpr const char* messageTitle = "Karvelo Editor";
     static constexpr const char* noDeviceMessage =
         "MIDI Device is not found.  Verify MIDI Settings in the MIDI Setup window.";

@@ -78,6 +78,8 @@ void syncFolder (const char* path)
     }
 }
 
+// Called on whichever thread the signal lands on (the message thread holds them back while it
+// changes a slot).
 void writeAndEndOnSignal (int signalNumber)
 {
     RecoveryFolder::writeEverythingNow();

@@ -23,6 +23,7 @@ public:
     IncomingMessageQueue (int expectedReplyLength, Handler handler);
     ~IncomingMessageQueue() override;
 
+    /** Called on the MIDI input thread. */
     void handleIncomingMidiMessage (MidiDeviceLayer::Input* source,
                                     const juce::MidiMessage& message) override;
 
@@ -33,6 +34,7 @@ private:
         ByteArray message;
     };
 
+    // Called on the message thread: hands what arrived to the handler, oldest first.
     void handleAsyncUpdate() override;
 
     const int expectedReplyLength;

@@ -15,13 +15,15 @@ struct Connection final : private juce::MidiInputCallback
     {
     }
 
-    /** Returns only when no delivery to the previous callback is in progress. */
+    /** Returns only when no delivery to the previous callback is in progress. Message thread. */
     void attach (MidiDeviceLayer::InputCallback* newCallback)
     {
         const juce::ScopedLock sl (lock);
         callback = newCallback;
     }
 
+    // Called on JUCE's MIDI input thread (on Linux its one "JUCE MIDI Input" thread, which reads the
+    // ALSA sequencer and reassembles the bytes into messages), with JUCE's callback lock held.
     void handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message) override
     {
         const juce::ScopedLock sl (lock);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OrvikEditorEngine.h"
+#include "SysExProtocol.h"
 #include "model/KARVELOEditorPreset.h"
 
 /** The engine for the Karvelo: product id 0x31, replies of 146 bytes, Karvelo presets. */
@@ -12,7 +13,7 @@ public:
     using Ptr = juce::ReferenceCountedObjectPtr<KARVELOEditorEngine>;
 
     static constexpr int productId = 0x31;
-    static constexpr int replyLength = 146;
+    static constexpr int replyLength = SysExProtocol::presetMessageSize (KARVELOEditorPreset::dataSize);
 
     /** The controller answers within a few milliseconds (a 146-byte message takes 47 ms on a MIDI
         cable); a second is ample and short enough not to keep the user waiting for the warning. */

@@ -21,6 +21,8 @@ public:
     {
     public:
         virtual ~InputCallback() = default;
+
+        /** Called on the device layer's input thread. */
         virtual void handleIncomingMidiMessage (Input& source, const juce::MidiMessage& message) = 0;
     };
 

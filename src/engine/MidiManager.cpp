@@ -1,5 +1,7 @@
 #include "MidiManager.h"
 
+#include "model/ListenerCalls.h"
+
 //==============================================================================
 MidiManager::DeviceEventUpdater::DeviceEventUpdater (MidiManager& owner, Callback c)
     : manager (owner)
@@ -171,8 +173,6 @@ MidiManager::~MidiManager()
 
     closeAllMidiOutputs();
     closeAllMidiInputs();
-
-    const juce::ScopedLock sl (listenerLock);
     listeners.clear();
 }
 
@@ -284,10 +284,7 @@ void MidiManager::sendMidiMessage (const juce::MidiMessage& message)
     if (getNumOpenMidiOutputs() == 0)
         return;
 
-    {
-        const juce::ScopedLock sl (listenerLock);
-        listeners.callNewestFirst ([&] (Listener& l) { l.handleOutgoingMidiMessage (message); });
-    }
+    callListeners (listeners, [&] (Listener& l) { l.handleOutgoingMidiMessage (message); });
 
     const juce::ScopedLock sl (portLock);
     outputs->forEachOpen ([&] (MidiDeviceLayer::Output& output) { output.sendMessageNow (message); });
@@ -295,20 +292,17 @@ void MidiManager::sendMidiMessage (const juce::MidiMessage& message)
 
 void MidiManager::addListener (Listener* listener)
 {
-    const juce::ScopedLock sl (listenerLock);
     listeners.add (listener);
 }
 
 void MidiManager::removeListener (Listener* listener)
 {
-    const juce::ScopedLock sl (listenerLock);
     listeners.remove (listener);
 }
 
 void MidiManager::handleIncomingMidiMessage (MidiDeviceLayer::Input& source, const juce::MidiMessage& message)
 {
-    const juce::ScopedLock sl (listenerLock);
-    listeners.callNewestFirst ([&] (Listener& l) { l.handleIncomingMidiMessage (&source, message); });
+    callListeners (listeners, [&] (Listener& l) { l.handleIncomingMidiMessage (&source, message); });
 }
 
 void MidiManager::callListenersOnMessageThread (DeviceEventUpdater::Callback callback,
@@ -319,24 +313,14 @@ void MidiManager::callListenersOnMessageThread (DeviceEventUpdater::Callback cal
     // lock). Each listener is looked up again before its call: one removed by an earlier listener
     // is not called.
     juce::Array<Listener*> snapshot;
-
-    {
-        const juce::ScopedLock sl (listenerLock);
-        snapshot = listeners.getListeners();
-    }
+    snapshot.addArray (listeners.getListeners());
 
     for (int i = snapshot.size(); --i >= 0;)
     {
         auto* listener = snapshot.getUnchecked (i);
 
-        {
-            const juce::ScopedLock sl (listenerLock);
-
-            if (! listeners.contains (listener))
-                continue;
-        }
-
-        (listener->*callback) (names);
+        if (listeners.contains (listener))
+            (listener->*callback) (names);
     }
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "MidiDeviceLayer.h"
-#include "model/ListenerArray.h"
-
 #include <juce_events/juce_events.h>
 
 /** The editor's MIDI ports: opens inputs and outputs by device name, sends to every open output,
@@ -15,8 +13,9 @@
 
     Threads: everything runs on the message thread except incoming messages, which arrive on the
     device layer's input thread and go straight to the listeners. That thread never waits for the
-    message thread: it only takes the listener lock, which the message thread holds just long enough
-    to add or remove a listener.
+    message thread to get round to anything: it only takes the listener list's lock, which the
+    message thread holds while it adds or removes a listener and while the listeners hear of a
+    message being sent.
 */
 class MidiManager
     : public juce::ReferenceCountedObject
@@ -83,7 +82,7 @@ public:
         device "Karvelo"). An empty name finds nothing. */
     static juce::Array<int> findDevicesNamed (const juce::String& name, const juce::StringArray& listed);
 
-    /** Sends at once on every open output, in opening order. */
+    /** Sends at once on every open output, in opening order. Message thread only. */
     void sendMidiMessage (const juce::MidiMessage& message);
 
     /** Listeners are called from the most recently added to the first. Once removeListener returns,
@@ -153,6 +152,7 @@ private:
     template <typename Port>
     class Direction;
 
+    // Called on the MIDI input thread.
     void handleIncomingMidiMessage (MidiDeviceLayer::Input& source,
                                     const juce::MidiMessage& message) override;
     void timerCallback() override;
@@ -170,8 +170,9 @@ private:
     std::unique_ptr<Direction<MidiDeviceLayer::Output>> outputs;
     juce::CriticalSection portLock;
 
-    ListenerArray<Listener> listeners;
-    juce::CriticalSection listenerLock;
+    // The list's own lock is held for a whole walk, so removeListener waits for a delivery on the
+    // input thread to end.
+    juce::ListenerList<Listener, juce::Array<Listener*, juce::CriticalSection>> listeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiManager)
 };

@@ -1,6 +1,7 @@
 #include "MidiTraffic.h"
 
 #include "SysExProtocol.h"
+#include "model/ListenerCalls.h"
 
 MidiTraffic::Event MidiTraffic::Event::from (const juce::MidiMessage& message, bool isOutgoing)
 {
@@ -129,13 +130,11 @@ void MidiTraffic::removeListener (Listener* listener)
 
 void MidiTraffic::handleIncomingMidiMessage (MidiDeviceLayer::Input*, const juce::MidiMessage& message)
 {
-    // Called on the MIDI input thread.
     add (Event::from (message, false));
 }
 
 void MidiTraffic::handleOutgoingMidiMessage (const juce::MidiMessage& message)
 {
-    // Called on the message thread.
     add (Event::from (message, true));
 }
 
@@ -181,6 +180,6 @@ bool MidiTraffic::deliver()
         }
     }
 
-    listeners.callNewestFirst ([this, lost] (Listener& l) { l.midiTrafficArrived (delivering, lost); });
+    callListeners (listeners, [this, lost] (Listener& l) { l.midiTrafficArrived (delivering, lost); });
     return true;
 }

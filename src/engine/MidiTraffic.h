@@ -70,16 +70,19 @@ public:
     void removeListener (Listener* listener);
 
 private:
+    // Called on the MIDI input thread.
     void handleIncomingMidiMessage (MidiDeviceLayer::Input* source,
                                     const juce::MidiMessage& message) override;
+    // Called on the message thread.
     void handleOutgoingMidiMessage (const juce::MidiMessage& message) override;
+    // Called on either; takes the lock.
     void add (const Event& event);
     void handleAsyncUpdate() override;
     void timerCallback() override;
     bool deliver();
 
     MidiManager::Ptr midiManager;
-    ListenerArray<Listener> listeners;
+    juce::ListenerList<Listener> listeners;
 
     juce::CriticalSection lock;
     std::vector<Event> pending, delivering;

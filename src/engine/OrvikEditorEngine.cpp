@@ -2,9 +2,10 @@
 
 #include "PresetFile.h"
 #include "SysExProtocol.h"
+#include "model/ListenerCalls.h"
 
 //==============================================================================
-OrvikEditorEngine::OpenPresetFileResultUpdater::OpenPresetFileResultUpdater (const ListenerList* l, int r)
+OrvikEditorEngine::OpenPresetFileResultUpdater::OpenPresetFileResultUpdater (ListenerList* l, int r)
     : listeners (l)
     , result (r)
 {
@@ -12,10 +13,10 @@ OrvikEditorEngine::OpenPresetFileResultUpdater::OpenPresetFileResultUpdater (con
 
 void OrvikEditorEngine::OpenPresetFileResultUpdater::update()
 {
-    listeners->callNewestFirst ([this] (Listener& l) { l.openPresetFileResult (result); });
+    callListeners (*listeners, [this] (Listener& l) { l.openPresetFileResult (result); });
 }
 
-OrvikEditorEngine::SendPresetResultUpdater::SendPresetResultUpdater (const ListenerList* l, int r,
+OrvikEditorEngine::SendPresetResultUpdater::SendPresetResultUpdater (ListenerList* l, int r,
                                                                      EditorPreset::Ptr p)
     : listeners (l)
     , result (r)
@@ -25,10 +26,10 @@ OrvikEditorEngine::SendPresetResultUpdater::SendPresetResultUpdater (const Liste
 
 void OrvikEditorEngine::SendPresetResultUpdater::update()
 {
-    listeners->callNewestFirst ([this] (Listener& l) { l.sendPresetResult (preset, result); });
+    callListeners (*listeners, [this] (Listener& l) { l.sendPresetResult (preset, result); });
 }
 
-OrvikEditorEngine::RequestPresetResultUpdater::RequestPresetResultUpdater (const ListenerList* l, int r)
+OrvikEditorEngine::RequestPresetResultUpdater::RequestPresetResultUpdater (ListenerList* l, int r)
     : listeners (l)
     , result (r)
 {
@@ -36,10 +37,10 @@ OrvikEditorEngine::RequestPresetResultUpdater::RequestPresetResultUpdater (const
 
 void OrvikEditorEngine::RequestPresetResultUpdater::update()
 {
-    listeners->callNewestFirst ([this] (Listener& l) { l.requestPresetResult (result); });
+    callListeners (*listeners, [this] (Listener& l) { l.requestPresetResult (result); });
 }
 
-OrvikEditorEngine::SavePresetFileResultUpdater::SavePresetFileResultUpdater (const ListenerList* l, int r)
+OrvikEditorEngine::SavePresetFileResultUpdater::SavePresetFileResultUpdater (ListenerList* l, int r)
     : listeners (l)
     , result (r)
 {
@@ -47,7 +48,7 @@ OrvikEditorEngine::SavePresetFileResultUpdater::SavePresetFileResultUpdater (con
 
 void OrvikEditorEngine::SavePresetFileResultUpdater::update()
 {
-    listeners->callNewestFirst ([this] (Listener& l) { l.savePresetFileResult (result); });
+    callListeners (*listeners, [this] (Listener& l) { l.savePresetFileResult (result); });
 }
 
 //==============================================================================

@@ -67,28 +67,27 @@ public:
         virtual void savePresetFileResult (int result) = 0;
     };
 
-    using ListenerList = ListenerArray<Listener>;
+    using ListenerList = juce::ListenerList<Listener>;
 
     class OpenPresetFileResultUpdater : public ListenerUpdater
     {
     public:
-        OpenPresetFileResultUpdater (const ListenerList* listenerList, int resultCode);
+        OpenPresetFileResultUpdater (ListenerList* listenerList, int resultCode);
         void update() override;
 
     private:
-        const ListenerList* listeners;
+        ListenerList* listeners;
         int result;
     };
 
     class SendPresetResultUpdater : public ListenerUpdater
     {
     public:
-        SendPresetResultUpdater (const ListenerList* listenerList, int resultCode,
-                                 EditorPreset::Ptr presetSent);
+        SendPresetResultUpdater (ListenerList* listenerList, int resultCode, EditorPreset::Ptr presetSent);
         void update() override;
 
     private:
-        const ListenerList* listeners;
+        ListenerList* listeners;
         int result;
         EditorPreset::Ptr preset;
     };
@@ -96,22 +95,22 @@ public:
     class RequestPresetResultUpdater : public ListenerUpdater
     {
     public:
-        RequestPresetResultUpdater (const ListenerList* listenerList, int resultCode);
+        RequestPresetResultUpdater (ListenerList* listenerList, int resultCode);
         void update() override;
 
     private:
-        const ListenerList* listeners;
+        ListenerList* listeners;
         int result;
     };
 
     class SavePresetFileResultUpdater : public ListenerUpdater
     {
     public:
-        SavePresetFileResultUpdater (const ListenerList* listenerList, int resultCode);
+        SavePresetFileResultUpdater (ListenerList* listenerList, int resultCode);
         void update() override;
 
     private:
-        const ListenerList* listeners;
+        ListenerList* listeners;
         int result;
     };
 
@@ -155,6 +154,7 @@ private:
         bool answered; ///< a reply came and was rejected: the request ends when its timer runs out
     };
 
+    // Called on the message thread, by the incoming queue and the timers.
     void handleAcknowledgement();
     void handleReply (const ByteArray& message);
     void timerCallback (int timerId) override;

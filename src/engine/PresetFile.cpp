@@ -7,7 +7,7 @@ namespace PresetFile
 {
 int getFileSize (const EditorPreset& preset)
 {
-    return SysExProtocol::headerSize + preset.getDataSize() + 1;
+    return SysExProtocol::presetMessageSize (preset.getDataSize());
 }
 
 ReadResult read (const juce::File& file, EditorPreset& preset)

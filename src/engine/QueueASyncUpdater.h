@@ -21,8 +21,9 @@ public:
     delivered by the next run. Destroying the owner delivers nothing more and releases whatever
     was still pending.
 
-    Deliveries happen without the queue's lock held: a thread that queues (the MIDI input thread,
-    for instance) never waits for a listener on the message thread to finish.
+    Deliveries happen without the queue's lock held, so a thread that queues never waits for a
+    listener on the message thread to finish. (The engine, the one user, queues on the message thread
+    only: incoming messages reach it through IncomingMessageQueue.)
 */
 class QueueASyncUpdater
     : public virtual juce::ReferenceCountedObject
@@ -32,12 +33,13 @@ public:
     ~QueueASyncUpdater() override;
 
     /** sendNotificationSync delivers at once on the calling thread; any other mode queues the
-        updater for the message thread. */
+        updater for the message thread. Called on any thread. */
     void queueUpdate (const ListenerUpdater::Ptr& updater, juce::NotificationType mode);
 
     /** Number of updaters waiting for delivery. */
     int getNumPendingUpdates() const;
 
+    /** Called on the message thread. */
     void handleAsyncUpdate() override;
 
 private:

@@ -90,8 +90,7 @@ bool storePayload (const ByteArray& message, EditorPreset& preset)
     ByteArray payload (message);
     payload.removeRange (0, headerSize);
 
-    if (! payload.isEmpty())
-        payload.removeLast();
+    payload.removeLast (terminatorSize);
 
     return preset.setData (payload);
 }

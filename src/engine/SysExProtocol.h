@@ -33,8 +33,16 @@ constexpr juce::uint8 deviceByte = 0x00;
 
 /** Bytes before the payload, 0xF0 included. */
 constexpr int headerSize = 7;
+/** The 0xF7 after the payload. */
+constexpr int terminatorSize = 1;
 constexpr int commandOffset = 4;
 constexpr int acknowledgementSize = 10;
+
+/** Size of a SendPreset or PresetData message (and of a preset file) carrying a block of this size. */
+constexpr int presetMessageSize (int blockSize)
+{
+    return headerSize + blockSize + terminatorSize;
+}
 
 /** A slot number that means "no slot": no message of the editor carries a slot byte. */
 constexpr int noSlot = -1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ByteArray.h"
+#include "KARVELOEditorPreset.h"
 
 #include <array>
 #include <optional>
@@ -54,7 +54,8 @@ struct Control
     juce::String getShortName() const;
 };
 
-constexpr int numControls = 57;
+constexpr int numControls =
+    KARVELOEditorPreset::numKnobs + KARVELOEditorPreset::numFaders + KARVELOEditorPreset::numSwitches;
 constexpr int masterStrip = 9;
 
 /** Every control, in reading order. */

@@ -1,5 +1,7 @@
 #include "KARVELOEditorPreset.h"
 
+#include "ListenerCalls.h"
+
 KARVELOEditorPreset::KARVELOEditorPreset()
 {
     for (int i = 0; i < numKnobs; ++i)
@@ -75,12 +77,12 @@ bool KARVELOEditorPreset::setData (const ByteArray& bytes)
     if (! isValidData (bytes))
         return false;
 
-    dataListeners.callNewestFirst ([this] (Listener& l) { l.presetDataAboutToChange (*this); });
+    callListeners (dataListeners, [this] (Listener& l) { l.presetDataAboutToChange (*this); });
 
     forEachSlice ([&bytes] (MEditorControl& control, int offset, int size)
                   { control.setData (ByteArray (bytes.begin() + offset, size)); });
 
-    dataListeners.callNewestFirst ([this] (Listener& l) { l.presetDataChanged (*this); });
+    callListeners (dataListeners, [this] (Listener& l) { l.presetDataChanged (*this); });
 
     return true;
 }

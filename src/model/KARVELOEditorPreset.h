@@ -2,7 +2,6 @@
 
 #include "KARVELOKnob.h"
 #include "KARVELOSwitch.h"
-#include "ListenerArray.h"
 #include "OrvikEditorPreset.h"
 
 /** The Karvelo's preset: 24 knobs, 9 faders and 24 buttons, held as one 138-byte data block.
@@ -69,7 +68,7 @@ private:
     juce::ReferenceCountedArray<KARVELOKnob> knobs;
     juce::ReferenceCountedArray<KARVELOKnob> faders;
     juce::ReferenceCountedArray<KARVELOSwitch> switches;
-    ListenerArray<Listener> dataListeners;
+    juce::ListenerList<Listener> dataListeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (KARVELOEditorPreset)
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/ListenerArray.h"
+#include "model/ListenerCalls.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -98,7 +98,7 @@ public:
         setText (juce::String (newValue), juce::dontSendNotification);
 
         if (notification != juce::dontSendNotification)
-            listeners.callNewestFirst ([this] (Listener& l) { l.numberBoxValueChanged (this); });
+            callListeners (listeners, [this] (Listener& l) { l.numberBoxValueChanged (this); });
     }
 
     /** Shows a number held outside the box, such as a model's. One in range is taken as setValue
@@ -514,7 +514,7 @@ private:
     static constexpr int textX = 5;
     static constexpr float wheelNotch = 50.0f / 256.0f;
 
-    ListenerArray<Listener> listeners;
+    juce::ListenerList<Listener> listeners;
     const Type minimum, maximum;
     Type value;
     bool editing = false, committing = false, marked = false;

@@ -88,6 +88,7 @@ private:
         std::async (std::launch::async,
                     []
                     {
+                        // Called on the decoding thread.
                         return withTwiceTheSize (decodeOpaque (KarveloResources::hardware_background_png,
                                                                KarveloResources::hardware_background_pngSize),
                                                  hardwareBackgroundIndex);

@@ -64,7 +64,7 @@ TEST_F (MidiManagerTest, OpensEveryDeviceOfTheName)
     EXPECT_EQ (manager->getOpenMidiInputNames(), juce::StringArray ("Karvelo", "Karvelo"));
     EXPECT_EQ (system->getNumOpenPorts(), 4); // and both outputs get what is sent, below
 
-    // A listener added twice is called once. (The order of listeners is the one ListenerArray keeps,
+    // A listener added twice is called once. (The order of listeners is the one juce::ListenerList keeps,
     // pinned down in the number boxes' test.)
     manager->addListener (&listener);
     device->send (juce::MidiMessage::controllerEvent (1, 16, 64));
