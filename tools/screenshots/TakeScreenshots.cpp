@@ -173,12 +173,12 @@ juce::Image drawCallouts (const juce::Image& picture, float scale, const std::ve
 /** The callouts of the guide's panel picture, in the order its key lists them. */
 std::vector<Callout> panelCallouts (MainContentComponent& panel)
 {
-    const auto centreOf = [&] (juce::Component& c)
+    const auto areaOf = [&] (juce::Component& c)
     { return panel.getLocalArea (&c, c.getLocalBounds()).toFloat(); };
     const auto leftOf = [&] (juce::Component& c)
-    { return centreOf (c).getCentre().withX (centreOf (c).getX() + 3.0f); };
+    { return areaOf (c).getCentre().withX (areaOf (c).getX() + 3.0f); };
     const auto rightOf = [&] (juce::Component& c)
-    { return centreOf (c).getCentre().withX (centreOf (c).getRight() - 3.0f); };
+    { return areaOf (c).getCentre().withX (areaOf (c).getRight() - 3.0f); };
     const auto away = [] (juce::Point<float> p, float dx, float dy) {
         return Callout{ p, p.translated (dx, dy) };
     };
@@ -205,7 +205,7 @@ std::vector<Callout> panelCallouts (MainContentComponent& panel)
         away (midi, -30.0f, 0.0f),                                           // MIDI
         away (rightOf (panel.getFaderView (4).getCcBox()), 30.0f, -30.0f),   // a conflict
         inMargin (rightOf (panel.getSwitchView (15).getChannelBox()), 0.0f), // an amber channel
-        away (centreOf (panel.getKnobView (7)).getCentre(), 40.0f, -30.0f),  // a control touched
+        away (areaOf (panel.getKnobView (7)).getCentre(), 40.0f, -30.0f),    // a control touched
         away (rightOf (panel.getKnobView (9).getCcBox()), 26.0f, -22.0f),    // the box with the focus
     };
 }
