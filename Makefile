@@ -5,7 +5,7 @@
 #
 # Further targets: test-sanitize (address + undefined behaviour), test-thread (ThreadSanitizer on
 # the engine and MIDI tests), fuzz and fuzz-smoke, format, artwork, architecture (the picture of the
-# layers), package, install-package and check-package.
+# layers), package, install-package and check-package; screenshots and user-guide.
 #
 # make fuzz builds the libFuzzer targets in fuzz/ with clang-14 and the address and undefined-
 # behaviour sanitizers (tree build-fuzz) and runs each for FUZZ_SECONDS (60) on its corpus; findings
@@ -20,6 +20,7 @@ JOBS           ?= $(shell nproc)
 CMAKE_FLAGS    ?=
 
 .PHONY: run test test-sanitize test-thread deps build fuzz fuzz-smoke fuzz-build bench soak format format-check artwork architecture \
+        screenshots user-guide \
         package install-package check-package clean
 
 deps:
@@ -106,6 +107,14 @@ artwork:
 
 architecture:
 	@scripts/render-architecture
+
+# The pictures of the guide and the README, taken from the program (docs/screenshots), and the user
+# guide's PDF rendered with them (docs/user-guide).
+screenshots: deps
+	@scripts/take-screenshots $(BUILD_DIR)
+
+user-guide: deps
+	@scripts/render-user-guide $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(THREAD_DIR) $(FUZZ_DIR)

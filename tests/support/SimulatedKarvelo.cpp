@@ -3,8 +3,9 @@
 constexpr juce::uint8 sendPresetCommand = 0x64, requestPresetCommand = 0x66;
 constexpr int blockSize = 138, headerSize = 7;
 
-SimulatedKarvelo::SimulatedKarvelo (std::shared_ptr<VirtualMidiSystem> s)
+SimulatedKarvelo::SimulatedKarvelo (std::shared_ptr<VirtualMidiSystem> s, juce::String name)
     : system (std::move (s))
+    , portName (std::move (name))
 {
     block.insertMultiple (0, 0, blockSize);
     plugIn();
@@ -17,8 +18,8 @@ void SimulatedKarvelo::plugIn()
     if (toEditor != nullptr)
         return;
 
-    toEditor = system->plugInput ("Karvelo");
-    fromEditor = system->plugOutput ("Karvelo");
+    toEditor = system->plugInput (portName);
+    fromEditor = system->plugOutput (portName);
     fromEditor->setReceiver ([this] (const juce::MidiMessage& m)
                              { answer (ByteArray (m.getRawData(), m.getRawDataSize())); });
 }

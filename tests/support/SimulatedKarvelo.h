@@ -2,7 +2,8 @@
 
 #include "VirtualMidiDevices.h"
 
-// A Karvelo controller on a pair of virtual ports named "Karvelo".
+// A Karvelo controller on a pair of virtual ports named "Karvelo" (or as the caller names them: on
+// Linux the USB MIDI driver calls them "Karvelo MIDI 1").
 //
 // It keeps a 138-byte preset block. A SendPreset that reaches it is stored and answered with a
 // 10-byte acknowledgement; a RequestPreset is answered with a 146-byte PresetData message of its
@@ -30,7 +31,7 @@ public:
         }
     };
 
-    explicit SimulatedKarvelo (std::shared_ptr<VirtualMidiSystem> system);
+    explicit SimulatedKarvelo (std::shared_ptr<VirtualMidiSystem> system, juce::String portName = "Karvelo");
     ~SimulatedKarvelo() { unplug(); }
 
     // What the controller answers to a message from the editor, F0 to F7: the acknowledgement of a
@@ -85,6 +86,7 @@ private:
     void answer (const ByteArray& message);
 
     const std::shared_ptr<VirtualMidiSystem> system;
+    const juce::String portName;
     mutable std::mutex lock;
     std::atomic<int> answerDelay{ 0 };
     Faults faults;

@@ -99,20 +99,12 @@ TEST (Panel, MatchesReference)
     const auto painted = GuiTestSupport::snapshot (panel);
     const auto reference = HexFile::getTestDataFile ("golden/panel_factory.png");
 
-    // KARVELO_UPDATE_GOLDEN=1 writes a new reference, and the screenshot in docs/, instead.
+    // KARVELO_UPDATE_GOLDEN=1 writes a new reference instead.
     if (juce::SystemStats::getEnvironmentVariable ("KARVELO_UPDATE_GOLDEN", {}).isNotEmpty())
     {
-        for (auto file : { reference, reference.getParentDirectory()
-                                          .getParentDirectory()
-                                          .getParentDirectory()
-                                          .getSiblingFile ("docs")
-                                          .getChildFile ("panel.png") })
-        {
-            file.deleteFile();
-            juce::FileOutputStream stream (file);
-            ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (painted, stream));
-        }
-
+        reference.deleteFile();
+        juce::FileOutputStream stream (reference);
+        ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (painted, stream));
         GTEST_SKIP() << "reference written";
     }
 
