@@ -4,8 +4,8 @@
 // 100 ms an entry is stored into a box as typing would: reported are how long the task waited, how
 // long until the box had repainted after the entry, and how the process's memory moved.
 
+#include "BenchedEditor.h"
 #include "MessageLoop.h"
-#include "QuietDesktopServices.h"
 #include "SimulatedKarvelo.h"
 #include "app/CommandIDs.h"
 #include "app/KarveloEditorApplication.h"

@@ -8,8 +8,8 @@
 // Send: from the command until the last byte of the message is handed to the output.
 // Both are compared with the 46.7 ms a 146-byte message takes on a 31,250-baud MIDI cable.
 
+#include "BenchedEditor.h"
 #include "MessageLoop.h"
-#include "QuietDesktopServices.h"
 #include "SimulatedKarvelo.h"
 #include "app/CommandIDs.h"
 #include "app/KarveloEditorApplication.h"

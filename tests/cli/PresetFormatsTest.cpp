@@ -55,42 +55,46 @@ ByteArray randomValidBlock (juce::Random& random)
 }
 } // namespace
 
-TEST (SysExFiles, FirstPresetAmongOtherMessages)
+TEST (PresetFormats, DecodeOrSayWhy)
 {
+    // The first preset among other messages; a SendPreset too, whatever its device byte.
     const auto decoded = decodeBytes (Format::sysEx, HexFile::read ("capture_preset_after_others.hex"));
     ASSERT_TRUE (decoded.ok()) << decoded.error;
     EXPECT_EQ (decoded.block, editedBlock());
-
-    // A SendPreset is read as well; the device byte is not examined.
     auto sent = HexFile::read ("send_preset_factory.hex");
     sent.set (2, 0x05);
     EXPECT_EQ (decodeBytes (Format::sysEx, sent).block, factoryBlock);
-}
+    EXPECT_TRUE (decodeBytes (Format::preset, HexFile::read ("file_146.hex")).ok());
 
-TEST (SysExFiles, NoPresetSaysWhatWasThere)
-{
-    auto invalid = HexFile::read ("factory_preset.hex");
+    auto invalid = HexFile::read ("factory_preset.hex"), otherProduct = invalid, badNumber = invalid;
     invalid.set (7 + 67, 2);
-    auto otherProduct = HexFile::read ("factory_preset.hex");
     otherProduct.set (3, 0x32);
+    badNumber.set (7 + 137, 0x80);
 
-    const std::pair<ByteArray, juce::String> cases[] = {
-        { HexFile::read ("capture_without_preset.hex"), "no Karvelo preset in 3 messages" },
-        { HexFile::read ("capture_preset_cut_short.hex"),
+    const std::tuple<Format, ByteArray, juce::String> cases[] = {
+        { Format::sysEx, HexFile::read ("capture_without_preset.hex"), "no Karvelo preset in 3 messages" },
+        { Format::sysEx, HexFile::read ("capture_preset_cut_short.hex"),
           "no Karvelo preset in 4 messages: message 2 begins as one but is cut short after 43 bytes of 146" },
-        { {}, "no Karvelo preset in 0 messages" },
-        { { 0x01, 0x02 }, "no Karvelo preset in 0 messages and 2 stray bytes" },
-        { otherProduct, "no Karvelo preset in 1 message" },
-        { invalid, "message 1, a Karvelo preset: byte 67 (strip 1 mute button, type) is 2; a type is 0 "
-                   "(note) or 1 (cc)" },
+        { Format::sysEx, {}, "no Karvelo preset in 0 messages" },
+        { Format::sysEx, { 0x01, 0x02 }, "no Karvelo preset in 0 messages and 2 stray bytes" },
+        { Format::sysEx, otherProduct, "no Karvelo preset in 1 message" },
+        { Format::sysEx, invalid,
+          "message 1, a Karvelo preset: byte 67 (strip 1 mute button, type) is 2; a type is 0 (note) or 1 "
+          "(cc)" },
+        { Format::preset, HexFile::read ("file_145.hex"), "145 bytes; a preset file has 146" },
+        { Format::preset, badNumber, "byte 137 (strip 8 solo button, number) is 128; a value is 0 to 127" },
+        { Format::csv, { 'a', 0xff, 'b' }, "not UTF-8 text" },
     };
 
-    for (const auto& [bytes, expected] : cases)
-        EXPECT_EQ (decodeBytes (Format::sysEx, bytes).error, expected);
+    for (const auto& [format, bytes, expected] : cases)
+        EXPECT_EQ (decodeBytes (format, bytes).error, expected);
 }
 
 TEST (PresetFormats, RoundTrip)
 {
+    for (auto name : { "mapping_from_spreadsheet.csv", "mapping.json" })
+        EXPECT_EQ (readFile (HexFile::getTestDataFile (name)).block, editedBlock()) << name;
+
     EXPECT_EQ (bytesOf (encode (Format::sysEx, factoryBlock)), HexFile::read ("send_preset_factory.hex"));
     EXPECT_EQ (bytesOf (encode (Format::preset, factoryBlock)), HexFile::read ("factory_preset.hex"));
 
@@ -129,17 +133,6 @@ TEST (PresetFormats, ValidBlocks)
     }
 }
 
-TEST (PresetFormats, PresetFiles)
-{
-    auto file = HexFile::read ("file_146.hex");
-    EXPECT_TRUE (decodeBytes (Format::preset, file).ok());
-    EXPECT_EQ (decodeBytes (Format::preset, HexFile::read ("file_145.hex")).error,
-               "145 bytes; a preset file has 146");
-    file.set (7 + 137, 0x80);
-    EXPECT_EQ (decodeBytes (Format::preset, file).error,
-               "byte 137 (strip 8 solo button, number) is 128; a value is 0 to 127");
-}
-
 TEST (PresetFormats, RegularFilesOnly)
 {
     TemporaryFolder folder;
@@ -154,16 +147,6 @@ TEST (PresetFormats, RegularFilesOnly)
     EXPECT_EQ (readFile (folder.getChildFile ("absent.json")).error, "No such file or directory");
     EXPECT_EQ (readFile (folder.getChildFile ("preset.txt")).error,
                "the extension does not name a format (.karvelo, .syx, .csv or .json)");
-}
-
-TEST (Mappings, SpreadsheetAndJsonVectorsRead)
-{
-    for (auto name : { "mapping_from_spreadsheet.csv", "mapping.json" })
-    {
-        const auto decoded = readFile (HexFile::getTestDataFile (name));
-        ASSERT_TRUE (decoded.ok()) << name << ": " << decoded.error;
-        EXPECT_EQ (decoded.block, editedBlock()) << name;
-    }
 }
 
 TEST (Mappings, FirstBadValueNamedByRowAndField)
@@ -228,8 +211,6 @@ TEST (Mappings, FirstBadValueNamedByRowAndField)
 
     for (const auto& [text, expected] : jsonCases)
         EXPECT_EQ (decodeText (Format::json, text).error, expected);
-
-    EXPECT_EQ (decodeBytes (Format::csv, { 'a', 0xff, 'b' }).error, "not UTF-8 text");
 }
 
 TEST (Mappings, TableMarks)

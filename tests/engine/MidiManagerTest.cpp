@@ -1,30 +1,12 @@
 #include "engine/MidiManager.h"
 #include "MessageLoop.h"
+#include "MidiListenerRecorder.h"
 #include "VirtualMidiDevices.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
-// Its calls come one at a time, under the manager's listener lock.
-struct RecordingListener : MidiManager::Listener
-{
-    void handleIncomingMidiMessage (MidiDeviceLayer::Input*, const juce::MidiMessage& message) override
-    {
-        received.emplace_back (message.getRawData(), message.getRawDataSize());
-        ++count;
-    }
-
-    void midiInputDevicesDisconnected (juce::StringArray names) override { reports[0].addArray (names); }
-    void midiOutputDevicesDisconnected (juce::StringArray names) override { reports[1].addArray (names); }
-    void midiInputDevicesReconnected (juce::StringArray names) override { reports[2].addArray (names); }
-    void midiOutputDevicesReconnected (juce::StringArray names) override { reports[3].addArray (names); }
-
-    std::vector<ByteArray> received;
-    std::atomic<size_t> count{ 0 };
-    juce::StringArray reports[4]; // the names of inputs and outputs closed, then reopened
-};
-
 class MidiManagerTest : public ::testing::Test
 {
 protected:
@@ -38,7 +20,7 @@ protected:
     }
 
     std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
-    RecordingListener listener; // outlives the manager
+    MidiListenerRecorder listener; // outlives the manager
     MidiManager::Ptr manager{ new MidiManager (system->createLayer(), 5) };
 };
 } // namespace
@@ -69,7 +51,7 @@ TEST_F (MidiManagerTest, OpensEveryDeviceOfTheName)
     manager->addListener (&listener);
     device->send (juce::MidiMessage::controllerEvent (1, 16, 64));
     ASSERT_TRUE (device->waitUntilIdle());
-    EXPECT_EQ (listener.received, (std::vector<ByteArray>{ ByteArray{ 0xb0, 16, 64 } }));
+    EXPECT_EQ (listener.getMessages(), (std::vector<ByteArray>{ ByteArray{ 0xb0, 16, 64 } }));
 
     manager->sendMidiMessage (juce::MidiMessage::noteOn (1, 60, static_cast<juce::uint8> (100)));
     manager->closeAllMidiInputs();
@@ -96,7 +78,7 @@ TEST_F (MidiManagerTest, UnplugAndReplug)
     // Other ports chosen meanwhile; a device keeps an input thread delivering while the poll reports.
     manager->closeAllMidiInputs();
     manager->openMidiInput ("Chatter");
-    RecordingListener removed;
+    MidiListenerRecorder removed;
     manager->addListener (&removed);
     std::atomic<bool> stop{ false };
     std::thread sending (
@@ -105,9 +87,9 @@ TEST_F (MidiManagerTest, UnplugAndReplug)
             for (; ! stop; std::this_thread::sleep_for (std::chrono::microseconds (50)))
                 chatter->send (juce::MidiMessage::controllerEvent (1, 7, 100));
         });
-    EXPECT_TRUE (MessageLoop::runUntil ([&] { return removed.count > 10; }));
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return removed.getMessages().size() > 10; }));
     manager->removeListener (&removed);
-    const auto heardByRemoved = removed.count.load();
+    const auto heardByRemoved = removed.getMessages().size();
 
     for (int i = 0; i < 20; ++i)
     {
@@ -126,7 +108,7 @@ TEST_F (MidiManagerTest, UnplugAndReplug)
     stop = true;
     sending.join();
     ASSERT_TRUE (chatter->waitUntilIdle());
-    EXPECT_EQ (removed.count, heardByRemoved);
+    EXPECT_EQ (removed.getMessages().size(), heardByRemoved);
 
     // Every unplugging and every replugging reported once each way.
     for (auto& names : listener.reports)
@@ -134,7 +116,7 @@ TEST_F (MidiManagerTest, UnplugAndReplug)
 
     input->send (juce::MidiMessage::noteOn (1, 1, static_cast<juce::uint8> (1)));
     ASSERT_TRUE (input->waitUntilIdle());
-    EXPECT_EQ (listener.received.back(), (ByteArray{ 0x90, 1, 1 }));
+    EXPECT_EQ (listener.getMessages().back(), (ByteArray{ 0x90, 1, 1 }));
     manager->sendMidiMessage (juce::MidiMessage::noteOff (1, 1));
     EXPECT_EQ (output->getReceived().size(), 1u);
 }

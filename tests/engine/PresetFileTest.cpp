@@ -20,7 +20,7 @@ using HexFile::contentsOf;
 
 struct PresetFileTest : ::testing::Test
 {
-    juce::File fileWith (const char* name, const ByteArray& bytes)
+    juce::File fileWith (const char* name, const ByteArray& bytes = old)
     {
         const auto file = folder.getChildFile (name);
         EXPECT_TRUE (file.replaceWithData (bytes.begin(), (size_t) bytes.size()));
@@ -31,6 +31,8 @@ struct PresetFileTest : ::testing::Test
 
     TemporaryFolder folder;
     const ByteArray factory = HexFile::read ("factory_preset.hex");
+    static inline const ByteArray old =
+        HexFile::read ("file_146.hex"); // header bytes the editor never writes
     KARVELOEditorPreset preset;
 };
 } // namespace
@@ -64,28 +66,10 @@ TEST_F (PresetFileTest, OnlyValidFilesLoad)
     }
 }
 
-TEST_F (PresetFileTest, SaveWritesOrNothing)
-{
-    const auto saved = fileWith ("Live.karvelo", HexFile::read ("file_147.hex")); // replaced entirely
-    ASSERT_TRUE (PresetFile::write (saved, preset, 0x31));
-    EXPECT_EQ (contentsOf (saved), factory);
-
-    // Nothing is written over a folder, nor where no file can be made.
-    const auto subfolder = folder.getChildFile ("sub");
-    ASSERT_TRUE (subfolder.createDirectory());
-
-    for (auto& target : { subfolder, juce::File ("/dev/full/x"), folder.getChildFile ("no/such/x") })
-        EXPECT_FALSE (PresetFile::write (target, preset, 0x31)) << target.getFullPathName();
-
-    EXPECT_EQ (folder.get().getNumberOfChildFiles (juce::File::findFiles), 1) << "a file was left or made";
-    EXPECT_TRUE (subfolder.isDirectory()) << "the folder written over is gone";
-}
-
 TEST_F (PresetFileTest, SaveThroughLinks)
 {
-    const auto old = HexFile::read ("file_146.hex");
     ASSERT_TRUE (folder.getChildFile ("presets").createDirectory());
-    const auto real = fileWith ("presets/real.karvelo", old);
+    const auto real = fileWith ("presets/real.karvelo");
     const auto link = [&] (const char* name, const char* target)
     {
         const auto file = folder.getChildFile (name);
@@ -119,7 +103,6 @@ TEST_F (PresetFileTest, SaveThroughLinks)
 
 TEST_F (PresetFileTest, KeepsModeOwnerAndLinks)
 {
-    const auto old = HexFile::read ("file_146.hex");
     const auto modeOf = [] (const juce::File& f)
     {
         struct stat s
@@ -131,7 +114,7 @@ TEST_F (PresetFileTest, KeepsModeOwnerAndLinks)
 
     for (const mode_t mode : { 0600u, 0660u, 0640u, 04755u })
     {
-        const auto file = fileWith ("mode.karvelo", old);
+        const auto file = fileWith ("mode.karvelo");
         ASSERT_EQ (chmod (file.getFullPathName().toRawUTF8(), mode), 0);
         ASSERT_TRUE (PresetFile::write (file, preset, 0x31)) << std::oct << mode;
         EXPECT_EQ (modeOf (file).st_mode & 07777, mode) << std::oct << mode;
@@ -139,14 +122,14 @@ TEST_F (PresetFileTest, KeepsModeOwnerAndLinks)
     }
 
     // A file nobody may write is not replaced, whoever saves it.
-    const auto readOnly = fileWith ("read-only.karvelo", old);
+    const auto readOnly = fileWith ("read-only.karvelo");
     ASSERT_EQ (chmod (readOnly.getFullPathName().toRawUTF8(), 0444), 0);
     EXPECT_FALSE (PresetFile::write (readOnly, preset, 0x31));
     EXPECT_EQ (contentsOf (readOnly), old);
     EXPECT_EQ (modeOf (readOnly).st_mode & 07777, 0444u);
 
     // Another name of the same file sees the new content.
-    const auto original = fileWith ("hard.karvelo", old), other = folder.getChildFile ("other.karvelo");
+    const auto original = fileWith ("hard.karvelo"), other = folder.getChildFile ("other.karvelo");
     ASSERT_EQ (link (original.getFullPathName().toRawUTF8(), other.getFullPathName().toRawUTF8()), 0);
     ASSERT_TRUE (PresetFile::write (other, preset, 0x31));
     EXPECT_EQ (contentsOf (original), factory);
@@ -155,7 +138,7 @@ TEST_F (PresetFileTest, KeepsModeOwnerAndLinks)
     // Root saving a user's file leaves it the user's.
     if (geteuid() == 0)
     {
-        const auto users = fileWith ("users.karvelo", old);
+        const auto users = fileWith ("users.karvelo");
         ASSERT_EQ (chown (users.getFullPathName().toRawUTF8(), 65534, 65534), 0);
         ASSERT_TRUE (PresetFile::write (users, preset, 0x31));
         EXPECT_EQ (modeOf (users).st_uid, 65534u);
@@ -193,7 +176,7 @@ static bool asUnprivilegedUser (const std::function<bool()>& function)
 
 TEST_F (PresetFileTest, FullDiskKeepsOldFile)
 {
-    const auto old = fileWith ("old.karvelo", HexFile::read ("file_146.hex"));
+    const auto saved = fileWith ("old.karvelo");
 
     // The disk fills up after 100 bytes of any file: no write may go beyond.
     const auto full = []
@@ -202,18 +185,29 @@ TEST_F (PresetFileTest, FullDiskKeepsOldFile)
         const rlimit limit{ 100, 100 };
         setrlimit (RLIMIT_FSIZE, &limit);
     };
-    EXPECT_FALSE (inChild (full, [&] { return PresetFile::write (old, preset, 0x31); }));
-    EXPECT_EQ (contentsOf (old), HexFile::read ("file_146.hex"));
+    EXPECT_FALSE (inChild (full, [&] { return PresetFile::write (saved, preset, 0x31); }));
+    EXPECT_EQ (contentsOf (saved), old);
+
+    // Nothing is written over a folder, nor where no file can be made.
+    const auto subfolder = folder.getChildFile ("sub");
+    ASSERT_TRUE (subfolder.createDirectory());
+
+    for (auto& target : { subfolder, juce::File ("/dev/full/x"), folder.getChildFile ("no/such/x") })
+        EXPECT_FALSE (PresetFile::write (target, preset, 0x31)) << target.getFullPathName();
+
+    EXPECT_TRUE (subfolder.isDirectory()) << "the folder written over is gone";
     EXPECT_EQ (folder.get().getNumberOfChildFiles (juce::File::findFiles), 1) << "a temporary file was left";
+
+    // Written in the end, the file is replaced whole.
+    ASSERT_TRUE (PresetFile::write (fileWith ("old.karvelo", HexFile::read ("file_147.hex")), preset, 0x31));
+    EXPECT_EQ (contentsOf (saved), factory);
 }
 
 TEST_F (PresetFileTest, UnprivilegedUserInLockedFolder)
 {
-    const auto old = HexFile::read ("file_146.hex");
     const auto locked = folder.getChildFile ("locked");
     ASSERT_TRUE (locked.createDirectory());
-    const auto writable = fileWith ("locked/writable.karvelo", old),
-               mine = fileWith ("locked/read-only.karvelo", old);
+    const auto writable = fileWith ("locked/writable.karvelo"), mine = fileWith ("locked/read-only.karvelo");
 
     for (auto& file : { writable, mine })
         ASSERT_TRUE (geteuid() != 0 || chown (file.getFullPathName().toRawUTF8(), 65534, 65534) == 0);
