@@ -129,13 +129,26 @@ TEST_F (Edit, UndoRedo)
     EXPECT_EQ (undoRedo (w), "(Undo) / (Redo)");
     EXPECT_FALSE (w.hasUnsavedEdits());
 
+    // A load from the controller is an edit, which a file that cannot be opened leaves alone.
+    controller.setBlock (variedBlock (9));
+    invoke (w, CommandIDs::loadFromHardware);
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return presetOf (w).getData() == variedBlock (9); }));
+    EXPECT_TRUE (w.hasUnsavedEdits());
+    desktop->answers = { Answer::no };
+    w.openFile (folder.getChildFile ("Missing.karvelo"));
+    EXPECT_EQ (shown (2),
+               "ask Save Document: Save Preset: Other.karvelo | warning Karvelo Editor: Error Opening File.");
+    EXPECT_TRUE (w.hasUnsavedEdits());
+    invoke (w, CommandIDs::undo);
+    EXPECT_FALSE (w.hasUnsavedEdits());
+
     // An open entry can be taken back, and redone, with the keys.
     auto& box = panel.getKnobView (0).getCcBox();
     const auto before = (int) variedBlock (3)[1];
     ASSERT_TRUE (focus (box, true));
 
     GuiTestSupport::type (*box.getCurrentTextEditor(), "42");
-    EXPECT_EQ (undoRedo (w), "Undo / (Redo)");
+    EXPECT_EQ (undoRedo (w), "Undo / Redo Load From Hardware");
 
     const auto command = juce::ModifierKeys::commandModifier;
     const auto press = [&] (juce::KeyPress key)
