@@ -11,11 +11,16 @@ const juce::String warning = "warning Karvelo Editor: ";
 const auto noDevice = warning + "MIDI Device is not found.  Verify MIDI Settings in the MIDI Setup window.";
 const auto noAnswer = warning + "No Preset Acknowledgement returned. Verify Midi Input Settings.";
 
-// A device list as shown: its rows, then the selected one in brackets.
+// A device list as shown, the selected rows starred.
 juce::String rowsOf (juce::ListBox& list)
 {
-    const auto& names = dynamic_cast<MidiDeviceListBoxModel&> (*list.getModel()).deviceNames;
-    return names.joinIntoString (", ") + " (" + names[list.getSelectedRow()] + ")";
+    juce::StringArray rows;
+
+    for (int row = 0; row < list.getModel()->getNumRows(); ++row)
+        rows.add ((list.isRowSelected (row) ? "*" : "")
+                  + dynamic_cast<MidiDeviceListBoxModel&> (*list.getModel()).deviceNames[row]);
+
+    return rows.joinIntoString (", ");
 }
 } // namespace
 
@@ -28,10 +33,9 @@ TEST_F (Controller, SendAndLoad)
     controller.setFaults ({ true, false, false, false, false }); // no answer
 
     for (auto command : { CommandIDs::sendToHardware, CommandIDs::loadFromHardware })
-    {
         invoke (window (0), command);
-        EXPECT_EQ (shown (1), noAnswer);
-    }
+
+    EXPECT_EQ (shown (2), noAnswer + " | " + noAnswer);
 
     EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1");
     controller.setFaults ({});
@@ -65,35 +69,59 @@ TEST_F (Controller, SendAndLoad)
     EXPECT_EQ (panel.getSwitchView (9).getTypeButton().getToggleState(), variedBlock (9)[typeOffset] == 1);
 }
 
-TEST_F (Controller, MidiSetupButtons)
+TEST_F (Controller, MidiSetup)
 {
-    system->plugInput ("Synth B");
+    const auto drums = system->plugInput ("Drum Pads");
     const auto synth = system->plugOutput ("Synth B");
     start();
-    const auto panel = [this]() -> MidiSetupComponent& { return app->getMidiSetupWindow()->getPanel(); };
-
     invoke (CommandIDs::midiSetup);
-    EXPECT_EQ (rowsOf (panel().getInputList()), "Karvelo, Synth B (Karvelo)");
-    EXPECT_EQ (rowsOf (panel().getOutputList()), "Karvelo, Synth B (Karvelo)");
-    panel().selectOutputDevice ("Synth B");
+    auto* panel = &app->getMidiSetupWindow()->getPanel();
+    const auto closed = [this]
+    { return MessageLoop::runUntil ([&] { return desktopWindows() == "Karvelo Editor Untitled 1"; }); };
+    const auto inputsBecome = [&] (const juce::String& rows)
+    { return MessageLoop::runUntil ([&] { return rowsOf (panel->getInputList()) == rows; }); };
+    EXPECT_EQ (rowsOf (panel->getInputList()), "*Karvelo, Drum Pads");
+    panel->selectOutputDevice ("Synth B");
     setupButton ("Cancel").triggerClick();
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return desktopWindows() == "Karvelo Editor Untitled 1"; }));
+    ASSERT_TRUE (closed());
     EXPECT_EQ (ports(), "Karvelo / Karvelo");
 
+    // A device plugged in while the window is open joins the list, the choice stays; the chosen
+    // device pulled out: nothing is chosen, the others stay listed.
     invoke (CommandIDs::midiSetup);
-    EXPECT_EQ (rowsOf (panel().getOutputList()), "Karvelo, Synth B (Karvelo)");
-    panel().selectInputDevice ("Synth B");
+    panel = &app->getMidiSetupWindow()->getPanel();
+    EXPECT_EQ (rowsOf (panel->getOutputList()), "*Karvelo, Synth B");
+    panel->getInputList().selectRow (1);
+    const auto keys = system->plugInput ("Keys");
+    EXPECT_TRUE (inputsBecome ("Karvelo, *Drum Pads, Keys")) << rowsOf (panel->getInputList());
+    EXPECT_EQ (panel->getSelectedInputDeviceName(), "Drum Pads");
+    system->unplug (drums);
+    EXPECT_TRUE (inputsBecome ("Karvelo, Keys")) << rowsOf (panel->getInputList());
+    EXPECT_EQ (panel->getSelectedInputDeviceName(), "");
+    EXPECT_EQ (panel->getInputListMessage(), "");
+
+    panel->selectInputDevice ("Keys");
     setupButton ("Apply").triggerClick();
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return ports() == "Synth B / Karvelo"; }));
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return ports() == "Keys / Karvelo"; }));
     EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, MIDI Setup");
 
-    // OK clicked with the mouse: the window goes from inside its own button's callback.
-    panel().selectOutputDevice ("Synth B");
+    // OK clicked with the mouse: the window goes from inside its own button's callback. What is
+    // sent goes to the output chosen, through the engine as well.
+    panel->selectOutputDevice ("Synth B");
     GuiTestSupport::click (setupButton ("OK"), setupButton ("OK").getLocalBounds().getCentre());
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return desktopWindows() == "Karvelo Editor Untitled 1"; }));
-    EXPECT_EQ (ports(), "Synth B / Synth B");
-
-    // What is sent goes to the output chosen, through the engine as well.
+    ASSERT_TRUE (closed());
+    EXPECT_EQ (ports(), "Keys / Synth B");
     invoke (window (0), CommandIDs::sendToHardware);
     EXPECT_EQ (synth->getReceived().size(), 1u);
+
+    // Nothing left: the list says so, and how to find out why.
+    invoke (CommandIDs::midiSetup);
+    panel = &app->getMidiSetupWindow()->getPanel();
+    system->unplug (keys);
+    system->unplug (controller.getEditorInput());
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return panel->getInputListMessage().isNotEmpty(); }));
+    EXPECT_TRUE (panel->getInputListMessage().startsWith ("No MIDI inputs found"))
+        << panel->getInputListMessage();
+    EXPECT_TRUE (panel->getInputListMessage().contains ("audio group"));
+    EXPECT_EQ (panel->getOutputListMessage(), "") << "the controller's output is still there";
 }

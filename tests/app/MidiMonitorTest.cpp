@@ -1,22 +1,12 @@
 #include "ApplicationFixture.h"
-#include "HexFile.h"
-#include "MessageLoop.h"
-#include "SimulatedKarvelo.h"
+#include "EngineFixture.h"
 #include "app/CommandIDs.h"
 #include "app/MidiMonitorComponent.h"
 
-#include <gtest/gtest.h>
-
 namespace
 {
-struct MidiMonitor : ::testing::Test
+struct MidiMonitor : EngineFixture
 {
-    MidiMonitor()
-    {
-        manager->openMidiInput ("Karvelo");
-        manager->openMidiOutput ("Karvelo");
-    }
-
     // The text of each line after its time, once there are `count` lines.
     juce::StringArray shown (int count)
     {
@@ -29,13 +19,12 @@ struct MidiMonitor : ::testing::Test
         return texts;
     }
 
-    std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
-    SimulatedKarvelo controller{ system };
-    MidiManager::Ptr manager{ new MidiManager (system->createLayer(), 5) };
     MidiTraffic::Ptr traffic{ new MidiTraffic (manager) };
-    ByteArray block = HexFile::factoryBlock();
-    MidiMonitorComponent monitor{ traffic, [this] { return std::optional<ByteArray> (block); } };
+    MidiMonitorComponent monitor{ traffic,
+                                  [] { return std::optional<ByteArray> (HexFile::factoryBlock()); } };
 };
+
+using MonitorWindow = ApplicationFixture;
 } // namespace
 
 TEST_F (MidiMonitor, ListsBothDirections)
@@ -97,36 +86,28 @@ TEST_F (MidiMonitor, BoundedHistory)
     EXPECT_EQ (monitor.getLines().size(), (int) MidiMonitorComponent::maximumLines);
 }
 
-using MonitorWindow = ApplicationFixture;
-
-TEST_F (MonitorWindow, MatchesFrontWindow)
-{
-    start();
-    invoke (CommandIDs::midiMonitor);
-    invoke (CommandIDs::midiMonitor);
-    EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, MIDI Monitor") << "one monitor only";
-
-    // Strip 1's first knob sends CC 16 on channel 1 in the factory preset of the only window.
-    controller.sendFromController (juce::MidiMessage::controllerEvent (1, 16, 5));
-    auto& monitor = app->getMidiMonitorWindow()->getMonitor();
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return monitor.getLines().size() > 0; }));
-    EXPECT_TRUE (monitor.getLines()[0].endsWith ("CC 16 = 5, channel 1 - strip 1 knob 1"))
-        << monitor.getLines()[0];
-}
-
-TEST_F (MonitorWindow, LightsAndTouches)
+TEST_F (MonitorWindow, FollowsFrontWindow)
 {
     start();
     window (0).toFront (true);
     auto& activity = panelOf (window (0)).getActivity();
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return activity.isPowerOn(); })) << "both ports are open";
 
-    // Strip 1's fader sends CC 19 on channel 1 in the factory preset.
+    // Strip 1's fader sends CC 19 on channel 1 in the factory preset: the front window lights MIDI
+    // and its fader shows the value.
     controller.sendFromController (juce::MidiMessage::controllerEvent (1, 19, 77));
     EXPECT_TRUE (MessageLoop::runUntil ([&] { return activity.isMidiLit(); }));
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return activity.getTouchedValue (6) == 77; }));
 
-    EXPECT_TRUE (MessageLoop::runUntil ([&] { return activity.getTouchedValue (6) == 77; }))
-        << "the front window's strip 1 fader shows the value it sent";
+    // The monitor names the control of the front editor window that sent it.
+    invoke (CommandIDs::midiMonitor);
+    invoke (CommandIDs::midiMonitor);
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, MIDI Monitor") << "one monitor only";
+    controller.sendFromController (juce::MidiMessage::controllerEvent (1, 16, 5));
+    auto& monitor = app->getMidiMonitorWindow()->getMonitor();
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return monitor.getLines().size() > 0; }));
+    EXPECT_TRUE (monitor.getLines()[0].endsWith ("CC 16 = 5, channel 1 - strip 1 knob 1"))
+        << monitor.getLines()[0];
 
     system->unplug (controller.getEditorOutput());
     EXPECT_TRUE (MessageLoop::runUntil ([&] { return ! activity.isPowerOn(); })) << "the output is gone";

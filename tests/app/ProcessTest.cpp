@@ -1,9 +1,6 @@
 #include "ApplicationFixture.h"
 #include "EditorProcess.h"
 
-#include <csignal>
-#include <sys/wait.h>
-
 namespace
 {
 using Answer = DesktopServices::Answer;
@@ -13,30 +10,23 @@ using Answer = DesktopServices::Answer;
 class Process : public ApplicationFixture
 {
 protected:
-    std::map<juce::String, std::optional<juce::String>>
-    environmentWith (std::optional<juce::String> display) const
+    Environment environmentWith (std::optional<juce::String> display) const
     {
         return { { "DISPLAY", display }, { "XDG_DATA_HOME", dataHome.getFullPathName() } };
     }
 
     juce::File childRecoveryFolder() const { return dataHome.getChildFile ("karvelo-editor/recovery"); }
 
-    juce::Array<ByteArray> keptByChild() const
+    juce::Array<ByteArray> keptByChild (bool andDelete = false) const
     {
         juce::Array<ByteArray> contents;
 
         for (const auto& file :
              childRecoveryFolder().findChildFiles (juce::File::findFiles, false, "*.karvelo"))
-            contents.add (contentsOf (file));
+            if (contents.add (contentsOf (file)); andDelete)
+                file.deleteFile();
 
         return contents;
-    }
-
-    void deleteKept() const
-    {
-        for (const auto& file :
-             childRecoveryFolder().findChildFiles (juce::File::findFiles, false, "*.karvelo"))
-            file.deleteFile();
     }
 
     static bool exitedWith (std::optional<int> status, int code)
@@ -48,34 +38,26 @@ protected:
 };
 } // namespace
 
-TEST_F (Process, NoDisplay)
+TEST_F (Process, CommandLine)
 {
-    const std::pair<std::optional<juce::String>, juce::String> cases[] = {
-        { std::nullopt, "cannot open the X display (DISPLAY is not set)\n" },
-        { juce::String (":99999"), "cannot open the X display \":99999\"\n" }
-    };
+    const std::tuple<juce::StringArray, std::optional<juce::String>, int, juce::String, juce::String>
+        runs[] = { { {}, std::nullopt, 1, "", "cannot open the X display (DISPLAY is not set)\n" },
+                   { {}, juce::String (":99999"), 1, "", "cannot open the X display \":99999\"\n" },
+                   { { "Some.karvelo", "--help", "--version" },
+                     std::nullopt,
+                     0,
+                     "Usage: Karvelo Editor [PRESET FILE]...\n",
+                     "" },
+                   { { "--version" }, std::nullopt, 0, "Karvelo Editor 1.0.7\n", "" } };
 
-    for (const auto& [display, line] : cases)
+    for (const auto& [arguments, display, code, output, errors] : runs)
     {
-        EditorProcess editor ({}, environmentWith (display), folder.get());
-        EXPECT_TRUE (exitedWith (editor.waitForEnd(), 1)) << line;
-        EXPECT_EQ (editor.getErrors(), line);
-        EXPECT_EQ (editor.getOutput(), "");
+        EditorProcess editor (arguments, environmentWith (display), folder.get());
+        EXPECT_TRUE (exitedWith (editor.waitForEnd(), code)) << errors;
+        const auto shown = editor.output.loadFileAsString();
+        EXPECT_TRUE (arguments.size() > 1 ? shown.startsWith (output) : shown == output) << shown;
+        EXPECT_EQ (editor.getErrors(), errors);
     }
-}
-
-TEST_F (Process, HelpAndVersion)
-{
-    EditorProcess help ({ "Some.karvelo", "--help", "--version" }, environmentWith (std::nullopt),
-                        folder.get());
-    EXPECT_TRUE (exitedWith (help.waitForEnd(), 0));
-    EXPECT_TRUE (help.getOutput().startsWith ("Usage: Karvelo Editor [PRESET FILE]...\n"))
-        << help.getOutput();
-    EXPECT_EQ (help.getErrors(), "");
-
-    EditorProcess version ({ "--version" }, environmentWith (std::nullopt), folder.get());
-    EXPECT_TRUE (exitedWith (version.waitForEnd(), 0));
-    EXPECT_EQ (version.getOutput(), "Karvelo Editor 1.0.7\n");
 }
 
 TEST_F (Process, SignalsKeepEdits)
@@ -93,12 +75,12 @@ TEST_F (Process, SignalsKeepEdits)
     {
         SCOPED_TRACE (ending);
         PrivateDisplay display;
-        ASSERT_TRUE (display.getName().isNotEmpty()) << "no Xvfb";
-        EditorProcess editor ({}, environmentWith (display.getName()), folder.get());
+        ASSERT_TRUE (display.name.isNotEmpty()) << "no Xvfb";
+        EditorProcess editor ({}, environmentWith (display.name), folder.get());
         {
             // The user clicks the box and types 99, again if the window was not ready for it yet. The
             // user's own connection is closed before the display may go.
-            DisplayUser user (display.getName());
+            DisplayUser user (display.name);
             const auto window = user.waitForWindow ("Karvelo Editor Untitled 1");
             ASSERT_TRUE (window.has_value()) << editor.getErrors();
 
@@ -112,28 +94,19 @@ TEST_F (Process, SignalsKeepEdits)
             }
         }
 
-        ASSERT_EQ (keptByChild(), keptEdit);
-
         // What the timer wrote goes: only the end itself can write it again.
-        deleteKept();
+        ASSERT_EQ (keptByChild (true), keptEdit);
 
         if (ending != 0)
-            editor.sendSignal (ending);
+            kill (editor.pid, ending);
         else
             display.end();
 
         const auto status = editor.waitForEnd();
         ASSERT_TRUE (status.has_value()) << "still running";
-
-        if (ending != 0)
-            EXPECT_TRUE (WIFSIGNALED (*status) && WTERMSIG (*status) == ending);
-        else
-            EXPECT_TRUE (exitedWith (status, 1));
-
-        EXPECT_EQ (keptByChild(), keptEdit) << editor.getErrors();
-
-        if (ending != 0)
-            deleteKept();
+        EXPECT_TRUE (ending != 0 ? WIFSIGNALED (*status) && WTERMSIG (*status) == ending
+                                 : exitedWith (status, 1));
+        EXPECT_EQ (keptByChild (ending != 0), keptEdit) << editor.getErrors();
     }
 
     // The next start offers what the last one left.

@@ -22,27 +22,30 @@ struct UserSettingsTest : ::testing::Test
 
 TEST_F (UserSettingsTest, RecentFiles)
 {
+    const auto names = [] (const juce::Array<juce::File>& files)
+    {
+        juce::StringArray list;
+
+        for (auto& file : files)
+            list.add (file.getFileNameWithoutExtension());
+
+        return list.joinIntoString (" ");
+    };
     {
         UserSettings settings;
 
-        for (int n = 1; n <= 12; ++n)
+        for (int n : { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 5 }) // 5 opened again: back to the top
             settings.addRecentFile (preset (n));
 
-        settings.addRecentFile (preset (5)); // opened again: back to the top
         settings.setZoomPercent (150);
     }
 
     UserSettings restarted;
-    const auto files = restarted.getRecentFiles();
-    ASSERT_EQ (files.size(), UserSettings::maximumRecentFiles);
-    EXPECT_EQ (files[0], preset (5));
-    EXPECT_EQ (files[1], preset (12));
-    EXPECT_EQ (files[9], preset (3));
+    EXPECT_EQ (names (restarted.getRecentFiles()), "p5 p12 p11 p10 p9 p8 p7 p6 p4 p3");
     EXPECT_EQ (restarted.getZoomPercent(), 150);
     EXPECT_TRUE (settingsFile().existsAsFile()) << "not under the XDG config home";
-
     restarted.removeRecentFile (preset (12));
-    EXPECT_EQ (restarted.getRecentFiles()[1], preset (11));
+    EXPECT_EQ (names (UserSettings().getRecentFiles()), "p5 p11 p10 p9 p8 p7 p6 p4 p3");
     restarted.clearRecentFiles();
     EXPECT_TRUE (UserSettings().getRecentFiles().isEmpty());
 }

@@ -1,7 +1,9 @@
 #include "ApplicationFixture.h"
-#include "EditorProcess.h"
 #include "GuiTestSupport.h"
 #include "app/CommandIDs.h"
+
+// Last of the project's headers: it brings X11's macros.
+#include "EditorProcess.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -49,7 +51,7 @@ juce::StringArray tickedZoomItems (MainMenuModel& menus)
 }
 } // namespace
 
-TEST_F (Zoom, ScalesTheWholeWindowKeepsWhatItHoldsAndIsRememberedAtTheNextStart)
+TEST_F (Zoom, ScalesAndIsRemembered)
 {
     start();
     auto& w = window (0);
@@ -114,7 +116,7 @@ TEST_F (Zoom, ScalesTheWholeWindowKeepsWhatItHoldsAndIsRememberedAtTheNextStart)
     EXPECT_NEAR (sizeOnScreen (window (0), { 1410, 1118 }).getWidth(), 1410, 1);
 }
 
-TEST_F (Zoom, AStoredZoomThatIsNoneOfTheLevelsIsOneHundredPercent)
+TEST_F (Zoom, BadStoredValueIs100)
 {
     const auto settingsFile = configHome.getChildFile ("karvelo-editor/karvelo-editor.settings");
     ASSERT_TRUE (settingsFile.getParentDirectory().createDirectory());
@@ -136,7 +138,7 @@ TEST_F (Zoom, AStoredZoomThatIsNoneOfTheLevelsIsOneHundredPercent)
 // names a scale (no GNOME settings schema is installed for the editor) and a window manager has
 // published the work area (without one JUCE reads no scale at all). The panel must then be drawn
 // from the picture rendered at twice the size, pixel for pixel, not from its picture made larger.
-TEST_F (Zoom, AtADesktopScaleOfTwoThePanelIsDrawnFromItsPictureAtTwiceTheSize)
+TEST_F (Zoom, SharpAtScaleTwo)
 {
     PrivateDisplay display (192);
     ASSERT_TRUE (display.getName().isNotEmpty()) << "no Xvfb";
