@@ -12,39 +12,6 @@ const juce::String saveDialog = "save Select filename to save: *.karvelo";
 const juce::String openDialog = "open Select Filename to open: *.karvelo";
 } // namespace
 
-TEST_F (Windows, HandOver)
-{
-    start();
-    EXPECT_EQ (window (0).getPosition(), juce::Point<int> (30, 75));
-    const auto handOver = [this] (const juce::String& name, int seed)
-    { app->anotherInstanceStarted (writePresetFile (name, variedBlock (seed)).getFullPathName().quoted()); };
-    const auto active = [this] { return app->getWindowManager()->getActiveWindow().get(); };
-    window (0).toFront (true);
-
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return active() == &window (0); }, 2000));
-
-    // Into the active window: a question only when it does not hold the factory preset.
-    desktop->answers = { Answer::cancel, Answer::no };
-
-    for (const auto seed : { 5, 6, 6 })
-        handOver (seed == 5 ? "Two.karvelo" : "Three.karvelo", seed);
-
-    EXPECT_EQ (shown(), ask + "Two.karvelo | " + ask + "Two.karvelo");
-    EXPECT_EQ (desktopWindows(), "Karvelo Editor Three.karvelo");
-    EXPECT_EQ (presetOf (window (0)).getData(), variedBlock (6));
-
-    juce::Component elsewhere;
-    elsewhere.setSize (200, 100);
-    GuiTestSupport::HostWindow other (elsewhere);
-
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return active() == nullptr; }, 2000));
-
-    handOver ("Four.karvelo", 7);
-    EXPECT_EQ (shown(), "");
-    EXPECT_EQ (desktopWindows(), "Karvelo Editor Four.karvelo, Karvelo Editor Three.karvelo, Test window");
-    EXPECT_EQ (presetOf (window (1)).getData(), variedBlock (7));
-}
-
 TEST_F (Windows, NumberingAndQuit)
 {
     start();
@@ -81,9 +48,34 @@ TEST_F (Windows, NumberingAndQuit)
     invoke (window (0), CommandIDs::closeWindow);
     EXPECT_EQ (shown(), ask + "Untitled 5 | quit"); // closing the last window ends the program
 
-    // A file handed over while no window is open gets a window of its own.
-    app->anotherInstanceStarted (writePresetFile ("One.karvelo", variedBlock (4)).getFullPathName().quoted());
+    // A file handed over while no window is open gets a window of its own; into the active window,
+    // with a question only when it does not hold the factory preset; with another program's window
+    // active, a window of its own again.
+    const auto handOver = [this] (const juce::String& name, int seed)
+    { app->anotherInstanceStarted (writePresetFile (name, variedBlock (seed)).getFullPathName().quoted()); };
+    const auto active = [this] { return app->getWindowManager()->getActiveWindow().get(); };
+    handOver ("One.karvelo", 4);
     EXPECT_EQ (desktopWindows(), "Karvelo Editor One.karvelo");
+    invoke (window (0), CommandIDs::newDocument);
+    window (1).toFront (true);
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return active() == &window (1); }, 2000));
+    desktop->answers = { Answer::cancel, Answer::no };
+
+    for (const auto seed : { 5, 6, 6 })
+        handOver (seed == 5 ? "Two.karvelo" : "Three.karvelo", seed);
+
+    EXPECT_EQ (shown(), ask + "Two.karvelo | " + ask + "Two.karvelo");
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor One.karvelo, Karvelo Editor Three.karvelo");
+    EXPECT_EQ (presetOf (window (1)).getData(), variedBlock (6));
+    juce::Component elsewhere;
+    elsewhere.setSize (200, 100);
+    GuiTestSupport::HostWindow other (elsewhere);
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return active() == nullptr; }, 2000));
+    handOver ("Four.karvelo", 7);
+    EXPECT_EQ (shown(), "");
+    EXPECT_EQ (
+        desktopWindows(),
+        "Karvelo Editor Four.karvelo, Karvelo Editor One.karvelo, Karvelo Editor Three.karvelo, Test window");
 }
 
 TEST_F (Windows, CloseAndSaveQuestions)

@@ -167,8 +167,6 @@ struct PrivateDisplay
 
     ~PrivateDisplay() { end(); }
 
-    juce::String getName() const { return name; }
-
     /** Ends the server, as a crash or a logout would. */
     void end()
     {

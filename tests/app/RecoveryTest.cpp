@@ -46,7 +46,7 @@ protected:
 };
 } // namespace
 
-TEST_F (Recovery, EditsKeptUntilSaved)
+TEST_F (Recovery, RestartOffersWhatWasLeft)
 {
     start();
     invoke (CommandIDs::newDocument);
@@ -55,35 +55,11 @@ TEST_F (Recovery, EditsKeptUntilSaved)
     const auto second = edit (window (1), 1, 61);
     EXPECT_TRUE (keptBecomes ({ fileImageOf (first), fileImageOf (second) })); // not the unedited third
     first = edit (window (0), 2, 62);
-    EXPECT_TRUE (keptBecomes ({ fileImageOf (first), fileImageOf (second) }));
+    const juce::Array<ByteArray> images{ fileImageOf (first), fileImageOf (second) };
+    ASSERT_TRUE (keptBecomes (images));
     struct stat status = {};
     ASSERT_EQ (stat (recoveryFolder.getFullPathName().toRawUTF8(), &status), 0);
     EXPECT_EQ (status.st_mode & 0777, 0700u) << "not for other users' eyes";
-
-    desktop->files = { folder.getChildFile ("Saved.karvelo") };
-    invoke (window (0), CommandIDs::save);
-    EXPECT_EQ (kept(), juce::Array<ByteArray> ({ fileImageOf (second) }));
-    desktop->answers = { Answer::no };
-    invoke (window (1), CommandIDs::closeWindow);
-    EXPECT_EQ (kept(), juce::Array<ByteArray>());
-
-    // A quit the user answered leaves nothing behind, lock included.
-    edit (window (1), 0, 63);
-    EXPECT_TRUE (keptBecomes ({ fileImageOf (presetOf (window (1)).getData()) }));
-    desktop->answers = { Answer::no, Answer::no };
-    invoke (CommandIDs::quit);
-    stop();
-    EXPECT_EQ (recoveryFolder.findChildFiles (juce::File::findFiles, false).size(), 0);
-}
-
-TEST_F (Recovery, RestartOffersWhatWasLeft)
-{
-    start();
-    invoke (CommandIDs::newDocument);
-    const auto first = edit (window (0), 0, 60);
-    const auto second = edit (window (1), 1, 61);
-    const juce::Array<ByteArray> images{ fileImageOf (first), fileImageOf (second) };
-    ASSERT_TRUE (keptBecomes (images));
     stop(); // the windows were never answered for: their edits stay
 
     start ({}, { Answer::cancel }); // Later
@@ -93,7 +69,7 @@ TEST_F (Recovery, RestartOffersWhatWasLeft)
     stop();
 
     // Reopened as untitled windows with unsaved edits, and kept again under this editor's names
-    // before the old files go.
+    // before the old files go; kept until saved or closed unsaved.
     start ({}, { Answer::yes });
     EXPECT_EQ (shown(), question (2));
     ASSERT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, Karvelo Editor Untitled 2");
@@ -101,6 +77,15 @@ TEST_F (Recovery, RestartOffersWhatWasLeft)
     EXPECT_EQ (presetOf (window (1)).getData(), second);
     EXPECT_TRUE (window (0).hasUnsavedEdits() && window (1).hasUnsavedEdits());
     EXPECT_EQ (kept(), images);
+    desktop->files = { folder.getChildFile ("Saved.karvelo") };
+    invoke (window (0), CommandIDs::save);
+    EXPECT_EQ (kept(), juce::Array<ByteArray> ({ fileImageOf (second) }));
+    desktop->answers = { Answer::no };
+    invoke (window (1), CommandIDs::closeWindow);
+    EXPECT_EQ (kept(), juce::Array<ByteArray>());
+
+    const auto last = edit (window (0), 0, 63);
+    EXPECT_TRUE (keptBecomes ({ fileImageOf (last) }));
     stop();
 
     // Another editor's presets while it runs (its lock is held), and a file that is no preset, are
@@ -114,14 +99,21 @@ TEST_F (Recovery, RestartOffersWhatWasLeft)
     ASSERT_EQ (flock (lock, LOCK_EX), 0);
 
     start ({ writePresetFile ("Set.karvelo", variedBlock (4)).getFullPathName() }, { Answer::no });
-    EXPECT_EQ (shown(), question (2));
+    EXPECT_EQ (shown(), question (1)); // discarded
     EXPECT_EQ (desktopWindows(), "Karvelo Editor Set.karvelo");
     EXPECT_EQ (kept(), juce::Array<ByteArray> ({ contentsOf (junk), fileImageOf (variedBlock (3)) }));
     stop();
     close (lock);
+    junk.deleteFile();
 
     // Its lock let go (the editor ended), its preset is offered.
     start ({}, { Answer::yes });
     EXPECT_EQ (shown(), question (1));
     EXPECT_EQ (presetOf (window (0)).getData(), variedBlock (3));
+
+    // A quit the user answered leaves nothing behind, lock included.
+    desktop->answers = { Answer::no };
+    invoke (CommandIDs::quit);
+    stop();
+    EXPECT_EQ (recoveryFolder.findChildFiles (juce::File::findFiles, false).size(), 0);
 }

@@ -53,10 +53,14 @@ TEST_F (UserSettingsTest, RecentFiles)
 TEST_F (UserSettingsTest, DamagedSettings)
 {
     ASSERT_TRUE (settingsFile().getParentDirectory().createDirectory());
-    const char damaged[] = "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"recentFiles\" val";
+    const juce::String head = "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=";
+    const auto zoom = [&] (const char* value)
+    { return head + "\"zoomPercent\" val=\"" + value + "\"/></PROPERTIES>"; };
 
-    for (const auto& contents : { juce::String (damaged), juce::String ("\x01\x02garbage") })
+    for (const auto& contents : { head + "\"recentFiles\" val", juce::String ("\x01\x02garbage"),
+                                  zoom ("130"), zoom ("-75"), zoom ("big"), zoom ("1e9") })
     {
+        SCOPED_TRACE (contents);
         ASSERT_TRUE (settingsFile().replaceWithText (contents));
         UserSettings settings;
         EXPECT_TRUE (settings.getRecentFiles().isEmpty());
