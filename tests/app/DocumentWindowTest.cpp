@@ -162,7 +162,7 @@ TEST_F (Windows, SaveTakesTypingAndDialogCloses)
     EXPECT_EQ (desktopWindows(), "");
 }
 
-TEST_F (Windows, AboutWindow)
+TEST_F (Windows, HelpMenu)
 {
     start();
     invoke (CommandIDs::about);
@@ -176,10 +176,8 @@ TEST_F (Windows, AboutWindow)
     EXPECT_TRUE (MessageLoop::runUntil ([&] { return desktopWindows() == "Karvelo Editor Untitled 1"; }));
     invoke (CommandIDs::about);
     EXPECT_EQ (desktopWindows(), "About Karvelo Editor, Karvelo Editor Untitled 1");
-}
 
-TEST_F (Windows, UserGuide)
-{
+    // The user guide, looked for where packages put it and beside the program.
     const juce::String guide = "Karvelo Editor - User Guide - v1.0.pdf";
     const auto beside =
         juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile (guide);
@@ -187,8 +185,6 @@ TEST_F (Windows, UserGuide)
     const auto documented = share.getChildFile ("doc/karvelo-editor/" + guide);
     const auto installed = share.getChildFile ("karvelo-editor/" + guide);
     ASSERT_FALSE (documented.exists() || installed.exists() || beside.exists()) << "a guide is already there";
-
-    start();
     invoke (CommandIDs::openUserGuide);
     EXPECT_EQ (shown(), "native Karvelo Editor: Unable to find user guide.\n" + documented.getFullPathName()
                             + "\n" + installed.getFullPathName() + "\n" + beside.getFullPathName());

@@ -280,8 +280,12 @@ TEST_F (Edit, RecentFiles)
     model.menuItemSelected (MainMenuModel::firstRecentFileItem + 2, 0);
     EXPECT_EQ (shown(), "warning Karvelo Editor: The file \"" + three.getFullPathName()
                             + "\" no longer exists. It has been removed from the recent files.");
-    EXPECT_EQ (menu ("File", "Open Recent"), path (one) + path (two) + "Clear List");
     EXPECT_EQ (app->getWindowManager()->getNumWindows(), 2);
-    model.menuItemSelected (MainMenuModel::clearRecentFilesItem, 0);
+    stop();
+    start();
+    EXPECT_EQ (menu ("File", "Open Recent"), path (one) + path (two) + "Clear List");
+    app->getMenuModel()->menuItemSelected (MainMenuModel::clearRecentFilesItem, 0);
+    stop();
+    start();
     EXPECT_EQ (menu ("File", "Open Recent"), "(Clear List)");
 }

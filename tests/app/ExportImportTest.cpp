@@ -1,5 +1,6 @@
 #include "ApplicationFixture.h"
 #include "app/CommandIDs.h"
+#include "engine/PresetFormats.h"
 
 #include <sys/stat.h>
 
@@ -28,16 +29,9 @@ TEST_F (Exchange, ImportSysEx)
     desktop->files = { writeFile (folder, "capture.syx", capture) };
     invoke (CommandIDs::importSysEx);
 
-    // The first preset in a new unsaved window: the 138 bytes after the PresetData header, without
-    // the clock byte that arrived inside them.
-    ByteArray block;
-
-    for (int i = 0; i + 2 < capture.size() && block.isEmpty(); ++i)
-        if (capture[i] == 0x67 && capture[i + 1] == 0x01 && capture[i + 2] == 0x0a)
-            for (int j = i + 3; block.size() < 138; ++j)
-                if (capture[j] != 0xf8)
-                    block.add (capture[j]);
-
+    // The first preset in a new unsaved window, as the tool's decoder finds it.
+    const auto block =
+        PresetFormats::decode (PresetFormats::Format::sysEx, capture.begin(), (size_t) capture.size()).block;
     ASSERT_EQ (app->getWindowManager()->getNumWindows(), 2);
     EXPECT_EQ (presetOf (window (1)).getData(), block);
     EXPECT_EQ (window (1).getName() + window (1).getFilePath(), "Karvelo Editor Untitled 2");
