@@ -78,7 +78,7 @@ TEST_F (Windows, NumberingAndQuit)
         "Karvelo Editor Four.karvelo, Karvelo Editor One.karvelo, Karvelo Editor Three.karvelo, Test window");
 }
 
-TEST_F (Windows, CloseAndSaveQuestions)
+TEST_F (Windows, SaveQuestionsAndTyping)
 {
     start();
     invoke (CommandIDs::newDocument);
@@ -102,11 +102,7 @@ TEST_F (Windows, CloseAndSaveQuestions)
     EXPECT_EQ (contentsOf (kept), fileImageOf (edited));
     settle();
     EXPECT_EQ (shown(), "");
-}
 
-TEST_F (Windows, SaveTakesTypingAndDialogCloses)
-{
-    start();
     auto& panel = panelOf (window (0));
     const auto file = folder.getChildFile ("Typed.karvelo");
     auto expected = factoryPresetBlock();
@@ -147,7 +143,7 @@ TEST_F (Windows, SaveTakesTypingAndDialogCloses)
     desktop->answers = { Answer::no };
     desktop->whileSaveDialogOpen = [this] { invoke (window (0), CommandIDs::closeWindow); };
     invoke (window (0), CommandIDs::saveAs);
-    EXPECT_EQ (shown(), saveDialog + " | " + ask + "Untitled 2 | quit");
+    EXPECT_EQ (shown(), saveDialog + " | " + ask + "Untitled 3 | quit");
     EXPECT_EQ (contentsOf (chosen), fileImageOf (factoryPresetBlock()));
     EXPECT_EQ (desktopWindows(), "");
 
@@ -158,7 +154,7 @@ TEST_F (Windows, SaveTakesTypingAndDialogCloses)
     desktop->answers = { Answer::yes, Answer::no };
     desktop->whileSaveDialogOpen = [this] { invoke (window (1), CommandIDs::closeWindow); };
     invoke (CommandIDs::quit);
-    EXPECT_EQ (shown(), ask + "Untitled 3 | " + saveDialog + " | " + ask + "Untitled 4 | quit");
+    EXPECT_EQ (shown(), ask + "Untitled 4 | " + saveDialog + " | " + ask + "Untitled 5 | quit");
     EXPECT_EQ (desktopWindows(), "");
 }
 
