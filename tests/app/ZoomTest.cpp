@@ -32,18 +32,16 @@ juce::Rectangle<int> sizeOnScreen (juce::Component& window, juce::Point<int> exp
     return { attributes.width, attributes.height };
 }
 
-// The View > Zoom items that carry a tick, by their text.
+// The View menu's items that carry a tick, by their text.
 juce::StringArray tickedZoomItems (MainMenuModel& menus)
 {
     juce::StringArray ticked;
 
     const auto view = menus.getMenuForIndex (2, "View");
 
-    for (juce::PopupMenu::MenuItemIterator item (view); item.next();)
-        if (item.getItem().text == "Zoom" && item.getItem().subMenu != nullptr)
-            for (juce::PopupMenu::MenuItemIterator level (*item.getItem().subMenu); level.next();)
-                if (level.getItem().isTicked)
-                    ticked.add (level.getItem().text);
+    for (juce::PopupMenu::MenuItemIterator item (view, true); item.next();)
+        if (item.getItem().isTicked)
+            ticked.add (item.getItem().text);
 
     return ticked;
 }
