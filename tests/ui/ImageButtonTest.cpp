@@ -45,7 +45,6 @@ TEST (ImageToggleButton, ShowsItsState)
 
         MessageLoop::drain();
         EXPECT_TRUE (shows (button, on ? Pictures::switchOn() : Pictures::switchOff())) << stored.toString();
-        EXPECT_NE (shows (button, Pictures::switchOn()), shows (button, Pictures::switchOff()));
     }
 
     for (auto state : { juce::Button::buttonOver, juce::Button::buttonDown })
