@@ -95,7 +95,6 @@ TEST (PresetFormats, RoundTrip)
     for (auto name : { "mapping_from_spreadsheet.csv", "mapping.json" })
         EXPECT_EQ (readFile (HexFile::getTestDataFile (name)).block, editedBlock()) << name;
 
-    EXPECT_EQ (bytesOf (encode (Format::sysEx, factoryBlock)), HexFile::read ("send_preset_factory.hex"));
     EXPECT_EQ (bytesOf (encode (Format::preset, factoryBlock)), HexFile::read ("factory_preset.hex"));
 
     juce::Random random (13);

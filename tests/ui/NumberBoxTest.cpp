@@ -78,7 +78,7 @@ TEST_F (NumberBoxTest, RefusedKeysKeepSelection)
     EXPECT_EQ (heard, std::vector<int>{ 12 });
 }
 
-TEST_F (NumberBoxTest, EntriesInRangeOnly)
+TEST_F (NumberBoxTest, InRangeOnly)
 {
     // Each entry, in order, and the number its box holds afterwards.
     const std::tuple<NumberBoxComponent<int>*, const char*, int> entries[] = {
@@ -108,10 +108,9 @@ TEST_F (NumberBoxTest, EntriesInRangeOnly)
 
     // Listeners hear each number taken, and never one out of range.
     EXPECT_EQ (heard, (std::vector<int>{ 16, 5, 0, 12, 7, 9 }));
-}
 
-TEST_F (NumberBoxTest, NumbersFromCode)
-{
+    // Numbers set from code.
+    heard.clear();
     channel.setValue (7, juce::dontSendNotification);
     MessageLoop::drain();
     EXPECT_TRUE (heard.empty()) << "the text settling on the box's own number is no news";

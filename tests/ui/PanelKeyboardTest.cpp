@@ -55,7 +55,7 @@ protected:
 };
 } // namespace
 
-TEST_F (PanelKeyboardTest, KeysWheelAndDragStep)
+TEST_F (PanelKeyboardTest, StepTabAndEdit)
 {
     auto& view = panel.getKnobView (4); // strip 2, row 2: CC 21 on channel 1
     auto& cc = view.getCcBox();
@@ -144,10 +144,8 @@ TEST_F (PanelKeyboardTest, KeysWheelAndDragStep)
     MessageLoop::drain();
     EXPECT_EQ (preset->getFader (0)->getData()[0], 14);
     EXPECT_EQ (panel.getFaderView (0).getChannelBox().getTooltip(), "Strip 1 fader: MIDI channel, 1 to 16");
-}
 
-TEST_F (PanelKeyboardTest, TabOrder)
-{
+    // Tab walks every box in reading order.
     const auto order = boxesInReadingOrder();
     ASSERT_EQ (order.size(), 114u);
 
@@ -183,10 +181,8 @@ TEST_F (PanelKeyboardTest, TabOrder)
     EXPECT_EQ (preset->getSwitch (16)->getData()[2], 42);
     EXPECT_TRUE (order[2 * 4 + 1]->hasKeyboardFocus (false));
     EXPECT_EQ (panel.getControlWithFocus(), 4);
-}
 
-TEST_F (PanelKeyboardTest, FocusRingAndEditKeys)
-{
+    // The focused box wears a ring; Return and F2 open its editor, Escape leaves it unchanged.
     auto& box = panel.getFaderView (8).getCcBox();
     EXPECT_EQ (ringPixels (box), 0);
     box.grabKeyboardFocus();

@@ -53,37 +53,7 @@ bool isCyan (juce::Colour c)
 const juce::Point<int> midiLight{ 817, 306 }, powerLight{ 865, 306 };
 } // namespace
 
-TEST_F (PanelLive, Tooltips)
-{
-    EXPECT_EQ (panel.getKnobView (7).getChannelBox().getTooltip(),
-               "Strip 3, row 2 knob: MIDI channel, 1 to 16");
-    auto& mute = panel.getSwitchView (0);
-    EXPECT_EQ (mute.getCcBox().getTooltip(), "Strip 1 mute button: note number, 0 to 127");
-    GuiTestSupport::click (mute, { 5, 5 });
-    MessageLoop::drain();
-    EXPECT_EQ (mute.getCcBox().getTooltip(), "Strip 1 mute button: controller number, 0 to 127");
-
-    // The tooltip window is there while the mouse is over the panel, and only then.
-    const auto tooltipWindows = []
-    {
-        const juce::SharedResourcePointer<juce::TooltipWindow> counting;
-        return counting.getReferenceCount() - 1;
-    };
-    GuiTestSupport::release (mute.getCcBox(), { 10, 6 });
-    EXPECT_EQ (tooltipWindows(), 1);
-    GuiTestSupport::release (panel.getKnobView (7).getChannelBox(), { 10, 6 });
-    EXPECT_EQ (tooltipWindows(), 1);
-    GuiTestSupport::release (panel, { -20, -20 });
-    EXPECT_EQ (tooltipWindows(), 0);
-
-    // Every box has one, naming its control.
-    for (int i = 0; i < KARVELOControlMap::numControls; ++i)
-        for (auto* box : { &panel.getBoxes (i).getCcBox(), &panel.getBoxes (i).getChannelBox() })
-            EXPECT_TRUE (box->getTooltip().startsWith (
-                KARVELOControlMap::getControls()[(size_t) i].getCaption() + ": "));
-}
-
-TEST_F (PanelLive, ConflictMarks)
+TEST_F (PanelLive, MarksAndTooltips)
 {
     EXPECT_TRUE (markedControls (panel).empty()) << "the factory preset sends every message once";
 
@@ -135,6 +105,33 @@ TEST_F (PanelLive, ConflictMarks)
     ASSERT_TRUE (preset->setData (factoryPreset()->getData()));
     MessageLoop::drain();
     EXPECT_TRUE (markedControls (panel).empty());
+
+    EXPECT_EQ (panel.getKnobView (7).getChannelBox().getTooltip(),
+               "Strip 3, row 2 knob: MIDI channel, 1 to 16");
+    auto& firstMute = panel.getSwitchView (0);
+    EXPECT_EQ (firstMute.getCcBox().getTooltip(), "Strip 1 mute button: note number, 0 to 127");
+    GuiTestSupport::click (firstMute, { 5, 5 });
+    MessageLoop::drain();
+    EXPECT_EQ (firstMute.getCcBox().getTooltip(), "Strip 1 mute button: controller number, 0 to 127");
+
+    // The tooltip window is there while the mouse is over the panel, and only then.
+    const auto tooltipWindows = []
+    {
+        const juce::SharedResourcePointer<juce::TooltipWindow> counting;
+        return counting.getReferenceCount() - 1;
+    };
+    GuiTestSupport::release (firstMute.getCcBox(), { 10, 6 });
+    EXPECT_EQ (tooltipWindows(), 1);
+    GuiTestSupport::release (panel.getKnobView (7).getChannelBox(), { 10, 6 });
+    EXPECT_EQ (tooltipWindows(), 1);
+    GuiTestSupport::release (panel, { -20, -20 });
+    EXPECT_EQ (tooltipWindows(), 0);
+
+    // Every box has one, naming its control.
+    for (int i = 0; i < KARVELOControlMap::numControls; ++i)
+        for (auto* box : { &panel.getBoxes (i).getCcBox(), &panel.getBoxes (i).getChannelBox() })
+            EXPECT_TRUE (box->getTooltip().startsWith (
+                KARVELOControlMap::getControls()[(size_t) i].getCaption() + ": "));
 }
 
 TEST (PanelLights, Fade)
