@@ -1,38 +1,16 @@
 #pragma once
 
-#include "app/DesktopServices.h"
+#include "DialogsRefused.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 /** Desktop services for the benchmarks: every question answered No or Cancel, every dialog
     cancelled, nothing shown. A warning means the run went wrong: it is printed and ends the run. */
-class QuietDesktopServices : public DesktopServices
+class QuietDesktopServices : public DialogsRefused<DesktopServices>
 {
 public:
     Answer askYesNoCancel (const juce::String&, const juce::String&) override { return Answer::no; }
-
-    Answer askQuestion (const juce::String&, const juce::String&, const juce::String&, const juce::String&,
-                        const juce::String&) override
-    {
-        return Answer::cancel;
-    }
-
-    std::optional<juce::File> browseForFileToOpen (const juce::String&, const juce::String&) override
-    {
-        return {};
-    }
-
-    std::optional<juce::File> browseForFileToSave (const juce::String&, const juce::String&) override
-    {
-        return {};
-    }
-
-    std::optional<juce::String> askForEntry (const juce::String&, const juce::String&,
-                                             const juce::String&) override
-    {
-        return {};
-    }
 
     void showWarning (const juce::String&, const juce::String& message) override
     {
@@ -41,8 +19,6 @@ public:
     }
 
     void showNativeMessage (const juce::String&, const juce::String&) override {}
-    bool openDocument (const juce::File&) override { return false; }
-    void quit() override {}
 };
 
 #include "MessageLoop.h"

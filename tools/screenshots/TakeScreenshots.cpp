@@ -6,6 +6,7 @@
 //
 //   karvelo_screenshots FOLDER
 
+#include "DialogsRefused.h"
 #include "MessageLoop.h"
 #include "SimulatedKarvelo.h"
 #include "app/CommandIDs.h"
@@ -23,35 +24,10 @@ const auto desktopColour = juce::Colour (0xff3c4650);
 
 /** The desktop's own message boxes; the questions and dialogs that nothing here should ask are
     answered Cancel, and the program never quits by itself. */
-class ScreenshotDesktop : public NativeDesktopServices
+class ScreenshotDesktop : public DialogsRefused<NativeDesktopServices>
 {
 public:
     Answer askYesNoCancel (const juce::String&, const juce::String&) override { return Answer::cancel; }
-
-    Answer askQuestion (const juce::String&, const juce::String&, const juce::String&, const juce::String&,
-                        const juce::String&) override
-    {
-        return Answer::cancel;
-    }
-
-    std::optional<juce::File> browseForFileToOpen (const juce::String&, const juce::String&) override
-    {
-        return {};
-    }
-
-    std::optional<juce::File> browseForFileToSave (const juce::String&, const juce::String&) override
-    {
-        return {};
-    }
-
-    std::optional<juce::String> askForEntry (const juce::String&, const juce::String&,
-                                             const juce::String&) override
-    {
-        return {};
-    }
-
-    bool openDocument (const juce::File&) override { return false; }
-    void quit() override {}
 };
 
 [[noreturn]] void fail (const juce::String& what)
