@@ -42,17 +42,6 @@ ByteArray bytesOf (const juce::MemoryBlock& block)
 {
     return ByteArray (static_cast<const juce::uint8*> (block.getData()), (int) block.getSize());
 }
-
-ByteArray randomValidBlock (juce::Random& random)
-{
-    ByteArray block;
-
-    for (int i = 0; i < 138; ++i)
-        block.add (static_cast<juce::uint8> (i >= 66 && (i - 66) % 3 == 1 ? random.nextInt (2)
-                                                                          : random.nextInt (128)));
-
-    return block;
-}
 } // namespace
 
 TEST (PresetFormats, DecodeOrSayWhy)
@@ -101,7 +90,7 @@ TEST (PresetFormats, RoundTrip)
 
     for (int i = 0; i < 50; ++i)
     {
-        const auto block = i == 0 ? editedBlock() : randomValidBlock (random);
+        const auto block = i == 0 ? editedBlock() : HexFile::randomValidBlock (random);
 
         for (auto format : { Format::preset, Format::sysEx, Format::csv, Format::json })
         {
@@ -120,7 +109,7 @@ TEST (PresetFormats, ValidBlocks)
 
     for (int i = 0; i < 2000; ++i)
     {
-        auto block = randomValidBlock (random);
+        auto block = HexFile::randomValidBlock (random);
 
         for (int faults = random.nextInt (3); --faults >= 0;)
             block.set (random.nextInt (138), static_cast<juce::uint8> (random.nextInt (256)));

@@ -5,20 +5,6 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
-// A valid block with arbitrary contents: every byte 0-127, every TYPE byte 0 or 1.
-ByteArray randomValidBlock (juce::Random& random)
-{
-    ByteArray block;
-
-    for (int i = 0; i < 138; ++i)
-        block.add (static_cast<juce::uint8> (random.nextInt (i >= 66 && (i - 66) % 3 == 1 ? 2 : 128)));
-
-    return block;
-}
-} // namespace
-
 TEST (Preset, FactoryPresetFollowsItsRule)
 {
     KARVELOEditorPreset rule;
@@ -55,7 +41,7 @@ TEST (Preset, BlocksRoundTrip)
 
     for (int run = 0; run < 2000; ++run)
     {
-        const auto block = randomValidBlock (random);
+        const auto block = HexFile::randomValidBlock (random);
         ASSERT_TRUE (preset.isValidData (block) && preset.setData (block)) << "run " << run;
         ASSERT_EQ (preset.getData(), block) << "run " << run; // each control's slice: the views' test
     }
@@ -68,7 +54,7 @@ TEST (Preset, BlocksRoundTrip)
 
     for (int offset = 0; offset < 138; ++offset)
     {
-        bad.push_back (randomValidBlock (random));
+        bad.push_back (HexFile::randomValidBlock (random));
         bad.back().set (offset, static_cast<juce::uint8> (128 + random.nextInt (128)));
     }
 

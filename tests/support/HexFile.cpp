@@ -35,6 +35,16 @@ ByteArray read (const juce::String& name)
     return parse (file.loadFileAsString());
 }
 
+ByteArray randomValidBlock (juce::Random& random)
+{
+    ByteArray block;
+
+    for (int i = 0; i < 138; ++i)
+        block.add (static_cast<juce::uint8> (random.nextInt (i >= 66 && (i - 66) % 3 == 1 ? 2 : 128)));
+
+    return block;
+}
+
 ByteArray contentsOf (const juce::File& file)
 {
     juce::MemoryBlock data;

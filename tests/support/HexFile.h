@@ -16,6 +16,10 @@ ByteArray parse (const juce::String& text);
 /** The 138-byte block of the factory preset, from tests/data/factory_preset.hex. */
 ByteArray factoryBlock();
 
+/** A valid 138-byte block of random values: any number or channel byte from 0 to 127, and 0 or 1
+    for each button's type byte. */
+ByteArray randomValidBlock (juce::Random& random);
+
 /** Every byte of a file (none when it cannot be read). */
 ByteArray contentsOf (const juce::File& file);
 } // namespace HexFile
