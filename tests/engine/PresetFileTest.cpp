@@ -14,12 +14,13 @@
 
 namespace
 {
-using Result = PresetFile::ReadResult;
-
 using HexFile::contentsOf;
 
 struct PresetFileTest : ::testing::Test
 {
+    PresetFileTest() { preset.setData (HexFile::factoryBlock()); }
+
+    // A file of the bytes, by default a valid preset with header bytes the editor never writes.
     juce::File fileWith (const char* name, const ByteArray& bytes = old)
     {
         const auto file = folder.getChildFile (name);
@@ -27,20 +28,42 @@ struct PresetFileTest : ::testing::Test
         return file;
     }
 
-    PresetFileTest() { preset.setData (HexFile::factoryBlock()); }
+    bool write (const juce::File& file) { return PresetFile::write (file, preset, 0x31); }
+
+    static struct stat statOf (const juce::File& file)
+    {
+        struct stat s = {};
+        stat (file.getFullPathName().toRawUTF8(), &s);
+        return s;
+    }
+
+    // Runs the function in a child process, made ready there first, and returns what it returned.
+    static bool inChild (const std::function<void()>& prepare, const std::function<bool()>& function)
+    {
+        const auto child = fork();
+
+        if (child == 0)
+        {
+            prepare();
+            _exit (function() ? 0 : 1);
+        }
+
+        int status = 0;
+        return child > 0 && waitpid (child, &status, 0) == child && WIFEXITED (status)
+               && WEXITSTATUS (status) == 0;
+    }
 
     TemporaryFolder folder;
     const ByteArray factory = HexFile::read ("factory_preset.hex");
-    static inline const ByteArray old =
-        HexFile::read ("file_146.hex"); // header bytes the editor never writes
+    static inline const ByteArray old = HexFile::read ("file_146.hex");
     KARVELOEditorPreset preset;
 };
 } // namespace
 
 TEST_F (PresetFileTest, OnlyValidFilesLoad)
 {
-    const auto valid = HexFile::read ("file_146.hex"); // header bytes unlike any the editor writes
-    ASSERT_EQ (PresetFile::read (fileWith ("no-extension", valid), preset), Result::loaded);
+    using Result = PresetFile::ReadResult;
+    ASSERT_EQ (PresetFile::read (fileWith ("no-extension"), preset), Result::loaded);
     auto badBlock = factory;
     badBlock.set (7 + 67, 2); // the TYPE byte of switch 0
 
@@ -62,7 +85,7 @@ TEST_F (PresetFileTest, OnlyValidFilesLoad)
     for (auto& [file, result] : cases)
     {
         EXPECT_EQ (PresetFile::read (file, preset), result) << file.getFileName();
-        EXPECT_EQ (preset.getData(), ByteArray (valid.begin() + 7, 138)) << file.getFileName();
+        EXPECT_EQ (preset.getData(), ByteArray (old.begin() + 7, 138)) << file.getFileName();
     }
 }
 
@@ -78,114 +101,73 @@ TEST_F (PresetFileTest, SaveThroughLinks)
     };
 
     // Absolute, relative, a chain of two, and one whose target does not exist yet.
-    const juce::File links[] = { link ("absolute.karvelo", real.getFullPathName().toRawUTF8()),
-                                 link ("relative.karvelo", "presets/real.karvelo"),
-                                 link ("chain.karvelo", "relative.karvelo") };
-
-    for (auto& file : links)
+    for (auto& file :
+         { link ("absolute.karvelo", real.getFullPathName().toRawUTF8()),
+           link ("relative.karvelo", "presets/real.karvelo"), link ("chain.karvelo", "relative.karvelo") })
     {
         ASSERT_TRUE (real.replaceWithData (old.begin(), (size_t) old.size()));
-        ASSERT_TRUE (PresetFile::write (file, preset, 0x31)) << file.getFileName();
+        ASSERT_TRUE (write (file)) << file.getFileName();
         EXPECT_TRUE (file.isSymbolicLink()) << file.getFileName() << " is no longer a link";
         EXPECT_EQ (contentsOf (real), factory) << file.getFileName();
     }
 
     const auto dangling = link ("new.karvelo", "presets/new.karvelo");
-    ASSERT_TRUE (PresetFile::write (dangling, preset, 0x31));
+    ASSERT_TRUE (write (dangling));
     EXPECT_TRUE (dangling.isSymbolicLink());
     EXPECT_EQ (contentsOf (folder.getChildFile ("presets/new.karvelo")), factory);
 
-    const auto loop = link ("loop.karvelo", "loop.karvelo");
-    EXPECT_FALSE (PresetFile::write (loop, preset, 0x31));
+    EXPECT_FALSE (write (link ("loop.karvelo", "loop.karvelo")));
     EXPECT_EQ (folder.getChildFile ("presets").getNumberOfChildFiles (juce::File::findFiles), 2)
         << "a temporary file was left";
 }
 
 TEST_F (PresetFileTest, KeepsModeOwnerAndLinks)
 {
-    const auto modeOf = [] (const juce::File& f)
-    {
-        struct stat s
-        {
-        };
-        stat (f.getFullPathName().toRawUTF8(), &s);
-        return s;
-    };
-
     for (const mode_t mode : { 0600u, 0660u, 0640u, 04755u })
     {
         const auto file = fileWith ("mode.karvelo");
         ASSERT_EQ (chmod (file.getFullPathName().toRawUTF8(), mode), 0);
-        ASSERT_TRUE (PresetFile::write (file, preset, 0x31)) << std::oct << mode;
-        EXPECT_EQ (modeOf (file).st_mode & 07777, mode) << std::oct << mode;
+        ASSERT_TRUE (write (file)) << std::oct << mode;
+        EXPECT_EQ (statOf (file).st_mode & 07777, mode) << std::oct << mode;
         EXPECT_EQ (contentsOf (file), factory);
     }
 
     // A file nobody may write is not replaced, whoever saves it.
     const auto readOnly = fileWith ("read-only.karvelo");
     ASSERT_EQ (chmod (readOnly.getFullPathName().toRawUTF8(), 0444), 0);
-    EXPECT_FALSE (PresetFile::write (readOnly, preset, 0x31));
+    EXPECT_FALSE (write (readOnly));
     EXPECT_EQ (contentsOf (readOnly), old);
-    EXPECT_EQ (modeOf (readOnly).st_mode & 07777, 0444u);
+    EXPECT_EQ (statOf (readOnly).st_mode & 07777, 0444u);
 
     // Another name of the same file sees the new content.
     const auto original = fileWith ("hard.karvelo"), other = folder.getChildFile ("other.karvelo");
     ASSERT_EQ (link (original.getFullPathName().toRawUTF8(), other.getFullPathName().toRawUTF8()), 0);
-    ASSERT_TRUE (PresetFile::write (other, preset, 0x31));
+    ASSERT_TRUE (write (other));
     EXPECT_EQ (contentsOf (original), factory);
-    EXPECT_EQ (modeOf (original).st_ino, modeOf (other).st_ino);
+    EXPECT_EQ (statOf (original).st_ino, statOf (other).st_ino);
 
     // Root saving a user's file leaves it the user's.
     if (geteuid() == 0)
     {
         const auto users = fileWith ("users.karvelo");
         ASSERT_EQ (chown (users.getFullPathName().toRawUTF8(), 65534, 65534), 0);
-        ASSERT_TRUE (PresetFile::write (users, preset, 0x31));
-        EXPECT_EQ (modeOf (users).st_uid, 65534u);
-        EXPECT_EQ (modeOf (users).st_gid, 65534u);
+        ASSERT_TRUE (write (users));
+        EXPECT_EQ (statOf (users).st_uid, 65534u);
+        EXPECT_EQ (statOf (users).st_gid, 65534u);
     }
-}
-
-// Runs the function in a child process, made ready there first, and returns what it returned.
-static bool inChild (const std::function<void()>& prepare, const std::function<bool()>& function)
-{
-    const auto child = fork();
-
-    if (child == 0)
-    {
-        prepare();
-        _exit (function() ? 0 : 1);
-    }
-
-    int status = 0;
-    return child > 0 && waitpid (child, &status, 0) == child && WIFEXITED (status)
-           && WEXITSTATUS (status) == 0;
-}
-
-// As the unprivileged user "nobody"; without root, as the current user.
-static bool asUnprivilegedUser (const std::function<bool()>& function)
-{
-    return inChild (
-        []
-        {
-            if (geteuid() == 0 && (setgid (65534) != 0 || setuid (65534) != 0))
-                _exit (2);
-        },
-        function);
 }
 
 TEST_F (PresetFileTest, FullDiskKeepsOldFile)
 {
-    const auto saved = fileWith ("old.karvelo");
-
     // The disk fills up after 100 bytes of any file: no write may go beyond.
+    const auto saved = fileWith ("old.karvelo");
     const auto full = []
     {
         signal (SIGXFSZ, SIG_IGN);
         const rlimit limit{ 100, 100 };
         setrlimit (RLIMIT_FSIZE, &limit);
     };
-    EXPECT_FALSE (inChild (full, [&] { return PresetFile::write (saved, preset, 0x31); }));
+    EXPECT_FALSE (inChild (full, [&] { return write (saved); }));
     EXPECT_EQ (contentsOf (saved), old);
 
     // Nothing is written over a folder, nor where no file can be made.
@@ -193,13 +175,13 @@ TEST_F (PresetFileTest, FullDiskKeepsOldFile)
     ASSERT_TRUE (subfolder.createDirectory());
 
     for (auto& target : { subfolder, juce::File ("/dev/full/x"), folder.getChildFile ("no/such/x") })
-        EXPECT_FALSE (PresetFile::write (target, preset, 0x31)) << target.getFullPathName();
+        EXPECT_FALSE (write (target)) << target.getFullPathName();
 
     EXPECT_TRUE (subfolder.isDirectory()) << "the folder written over is gone";
     EXPECT_EQ (folder.get().getNumberOfChildFiles (juce::File::findFiles), 1) << "a temporary file was left";
 
     // Written in the end, the file is replaced whole.
-    ASSERT_TRUE (PresetFile::write (fileWith ("old.karvelo", HexFile::read ("file_147.hex")), preset, 0x31));
+    ASSERT_TRUE (write (fileWith ("old.karvelo", HexFile::read ("file_147.hex"))));
     EXPECT_EQ (contentsOf (saved), factory);
 }
 
@@ -216,9 +198,15 @@ TEST_F (PresetFileTest, UnprivilegedUserInLockedFolder)
     ASSERT_EQ (chmod (locked.getFullPathName().toRawUTF8(), geteuid() == 0 ? 0755 : 0555), 0);
     const juce::ScopeGuard unlock{ [&] { chmod (locked.getFullPathName().toRawUTF8(), 0755); } };
 
-    EXPECT_TRUE (asUnprivilegedUser ([&] { return PresetFile::write (writable, preset, 0x31); }));
+    // As the user "nobody"; without root, as the current user.
+    const auto unprivileged = []
+    {
+        if (geteuid() == 0 && (setgid (65534) != 0 || setuid (65534) != 0))
+            _exit (2);
+    };
+    EXPECT_TRUE (inChild (unprivileged, [&] { return write (writable); }));
     EXPECT_EQ (contentsOf (writable), factory);
-    EXPECT_FALSE (asUnprivilegedUser ([&] { return PresetFile::write (mine, preset, 0x31); }));
+    EXPECT_FALSE (inChild (unprivileged, [&] { return write (mine); }));
     EXPECT_EQ (contentsOf (mine), old);
     EXPECT_EQ (locked.getNumberOfChildFiles (juce::File::findFiles), 2);
 }
