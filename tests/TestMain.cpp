@@ -18,11 +18,6 @@ class AssertionsFailTests : public juce::Logger
             std::cerr << message << std::endl;
     }
 };
-
-juce::JUCEApplicationBase* noApplication()
-{
-    return nullptr;
-}
 } // namespace
 
 int main (int argc, char** argv)
@@ -31,7 +26,7 @@ int main (int argc, char** argv)
 
     // JUCE installs its X error handlers only in what it takes for an application; without them a
     // window or an alert box under Xvfb ends the process with BadAtom. A non-null factory is enough.
-    juce::JUCEApplicationBase::createInstance = &noApplication;
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase* { return nullptr; };
     keepX11LibrariesLoaded();
 
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;

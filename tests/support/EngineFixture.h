@@ -22,16 +22,11 @@ protected:
         engine->addListener (&results);
     }
 
-    /** A valid block that differs for every fill (the TYPE bytes take its lowest bit). */
+    /** A valid block of its own for every fill. */
     static ByteArray blockOf (int fill)
     {
-        ByteArray block;
-
-        for (int i = 0; i < 138; ++i)
-            block.add (
-                static_cast<juce::uint8> (i >= 66 && (i - 66) % 3 == 1 ? fill & 1 : (fill + i) & 0x7f));
-
-        return block;
+        juce::Random random (fill);
+        return HexFile::randomValidBlock (random);
     }
 
     KARVELOEditorPreset::Ptr presetOf (int fill)

@@ -9,21 +9,22 @@ struct VirtualPort final
     : MidiDeviceLayer::Input
     , MidiDeviceLayer::Output
 {
-    VirtualPort (std::shared_ptr<VirtualMidiDevice> d, MidiDeviceLayer::InputCallback* c, std::atomic<int>& n)
+    VirtualPort (std::shared_ptr<VirtualMidiDevice> d, MidiDeviceLayer::InputCallback* c,
+                 VirtualMidiSystem& s)
         : device (std::move (d))
         , callback (c)
-        , openPorts (n)
+        , system (s)
     {
         const std::lock_guard<std::recursive_mutex> sl (device->lock);
         device->ports.push_back (this);
-        ++openPorts;
+        ++system.openPorts;
     }
 
     ~VirtualPort() override
     {
         const std::lock_guard<std::recursive_mutex> sl (device->lock);
         device->ports.erase (std::find (device->ports.begin(), device->ports.end(), this));
-        --openPorts;
+        --system.openPorts;
     }
 
     juce::String getName() const override { return device->name; }
@@ -33,32 +34,15 @@ struct VirtualPort final
 
     const std::shared_ptr<VirtualMidiDevice> device;
     MidiDeviceLayer::InputCallback* const callback;
-    std::atomic<int>& openPorts; // the system's count
+    VirtualMidiSystem& system;
     std::atomic<bool> started{ false };
 };
 
-// Hands each message the reassembly completes to the device's ports.
-struct VirtualMidiDevice::ReassemblyCallback
-{
-    void handleIncomingMidiMessage (VirtualMidiDevice* device, const juce::MidiMessage& message)
-    {
-        device->deliver (message);
-    }
-
-    void handlePartialSysexMessage (VirtualMidiDevice*, const juce::uint8*, int, double) {}
-};
-
-void VirtualMidiDevice::send (const juce::MidiMessage& message, int delay)
+void VirtualMidiDevice::queue (std::variant<juce::MidiMessage, ByteArray> item, int delay)
 {
     const std::lock_guard<std::recursive_mutex> sl (lock);
-    queue.push_back ({ message, std::chrono::steady_clock::now() + std::chrono::milliseconds (delay) });
-    changed.notify_all();
-}
-
-void VirtualMidiDevice::sendBytes (const ByteArray& bytes, int delay)
-{
-    const std::lock_guard<std::recursive_mutex> sl (lock);
-    queue.push_back ({ bytes, std::chrono::steady_clock::now() + std::chrono::milliseconds (delay) });
+    queued.push_back (
+        { std::move (item), std::chrono::steady_clock::now() + std::chrono::milliseconds (delay) });
     changed.notify_all();
 }
 
@@ -66,7 +50,7 @@ bool VirtualMidiDevice::waitUntilIdle (int ms)
 {
     std::unique_lock<std::recursive_mutex> sl (lock);
     return changed.wait_for (sl, std::chrono::milliseconds (ms),
-                             [this] { return queue.empty() || ! plugged; });
+                             [this] { return queued.empty() || ! plugged; });
 }
 
 void VirtualMidiDevice::receive (const juce::MidiMessage& message)
@@ -85,50 +69,47 @@ void VirtualMidiDevice::receive (const juce::MidiMessage& message)
             handler (message);
 }
 
-void VirtualMidiDevice::pullOut()
-{
-    const std::lock_guard<std::recursive_mutex> sl (lock);
-    plugged = false;
-    changed.notify_all();
-}
-
-void VirtualMidiDevice::deliver (const juce::MidiMessage& message)
-{
-    if (deliveryObserver)
-        deliveryObserver (message);
-
-    for (auto* port : ports)
-        if (port->started)
-            port->callback->handleIncomingMidiMessage (*port, message);
-}
-
 void VirtualMidiDevice::run()
 {
+    // Hands each message to the started ports.
+    struct Delivery
+    {
+        void handleIncomingMidiMessage (VirtualMidiDevice* device, const juce::MidiMessage& message)
+        {
+            if (device->deliveryObserver)
+                device->deliveryObserver (message);
+
+            for (auto* port : device->ports)
+                if (port->started)
+                    port->callback->handleIncomingMidiMessage (*port, message);
+        }
+
+        void handlePartialSysexMessage (VirtualMidiDevice*, const juce::uint8*, int, double) {}
+    } delivery;
+
     karvelo::BoundedMidiDataConcatenator reassembly{ 2048 }; // as JUCE's ALSA input makes its own
-    ReassemblyCallback reassembled;
     std::unique_lock<std::recursive_mutex> sl (lock);
 
     for (;;)
     {
-        changed.wait (sl, [this] { return ! plugged || ! queue.empty(); });
+        changed.wait (sl, [this] { return ! plugged || ! queued.empty(); });
 
         // Messages sent meanwhile wait behind the first: deliveries keep their order.
-        if (! plugged || changed.wait_until (sl, queue.front().second, [this] { return ! plugged; }))
+        if (! plugged || changed.wait_until (sl, queued.front().second, [this] { return ! plugged; }))
             return;
 
-        const auto item = queue.front().first;
+        const auto item = queued.front().first;
 
         if (auto* message = std::get_if<juce::MidiMessage> (&item))
-            deliver (*message);
+            delivery.handleIncomingMidiMessage (this, *message);
         else if (auto* bytes = std::get_if<ByteArray> (&item))
-            reassembly.pushMidiData (bytes->begin(), bytes->size(), 0.0, this, reassembled);
+            reassembly.pushMidiData (bytes->begin(), bytes->size(), 0.0, this, delivery);
 
-        queue.pop_front();
+        queued.pop_front();
         changed.notify_all();
     }
 }
 
-//==============================================================================
 // Opens devices by their index in the list it fetched last, as the real layer does.
 class VirtualMidiDeviceLayer final : public MidiDeviceLayer
 {
@@ -167,22 +148,12 @@ private:
         if (device->options.throwOnOpen)
             throw std::runtime_error ("the device refused to open");
 
-        return std::make_unique<VirtualPort> (device, c, system->openPorts);
+        return std::make_unique<VirtualPort> (device, c, *system);
     }
 
     std::shared_ptr<VirtualMidiSystem> system;
     VirtualDevices inputs, outputs;
 };
-
-//==============================================================================
-VirtualMidiSystem::Device VirtualMidiSystem::plug (VirtualDevices& list, const juce::String& n,
-                                                   VirtualDeviceOptions o)
-{
-    auto device = std::make_shared<VirtualMidiDevice> (n, o);
-    const std::lock_guard<std::mutex> sl (lock);
-    list.push_back (device);
-    return device;
-}
 
 void VirtualMidiSystem::unplug (const Device& device)
 {

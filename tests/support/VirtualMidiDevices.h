@@ -19,9 +19,9 @@ struct VirtualDeviceOptions
 // An input delivers each message sent into it to its open, started ports, in order and each no
 // earlier than its delay, on a thread of its own as a real MIDI input thread would. Raw bytes sent
 // into it go through the reassembly that JUCE's ALSA input runs on each incoming event (one per
-// device, for its whole life), and each message they complete is delivered. An output records
-// each message the editor sends to it and hands it to the observer, then the receiver. An
-// unplugged device never carries anything again.
+// device, for its whole life), and each message they complete is delivered. An output records each message
+// the editor sends to it and hands it to the observer, then the receiver. An unplugged device never
+// carries anything again.
 class VirtualMidiDevice
 {
 public:
@@ -39,10 +39,14 @@ public:
         thread.join();
     }
 
-    // Input: queues a message for delivery after the delay.
-    void send (const juce::MidiMessage& message, int delayMilliseconds = 0);
-    // Input: queues bytes of any value, one chunk as a driver hands them over, split anywhere.
-    void sendBytes (const ByteArray& bytes, int delayMilliseconds = 0);
+    // Input: queues a message for delivery after the delay, as it is.
+    void send (const juce::MidiMessage& message, int delayMilliseconds = 0)
+    {
+        queue (message, delayMilliseconds);
+    }
+    // Input: queues bytes of any value, one chunk as a driver hands them over, split anywhere: they
+    // go through the reassembly.
+    void sendBytes (const ByteArray& bytes, int delayMilliseconds = 0) { queue (bytes, delayMilliseconds); }
     // Input: waits until everything sent so far has been delivered, or the device is unplugged.
     bool waitUntilIdle (int timeoutMilliseconds = 5000);
     // Input: called on the device's thread with each message just before it is delivered.
@@ -58,7 +62,12 @@ public:
     }
 
     // Unplugs it: it never delivers nor receives anything again.
-    void pullOut();
+    void pullOut()
+    {
+        const std::lock_guard<std::recursive_mutex> sl (lock);
+        plugged = false;
+        changed.notify_all();
+    }
 
     const juce::String name;
     const VirtualDeviceOptions options;
@@ -73,10 +82,8 @@ private:
         slot = std::move (handler);
     }
 
-    struct ReassemblyCallback;
-
+    void queue (std::variant<juce::MidiMessage, ByteArray> item, int delayMilliseconds);
     void receive (const juce::MidiMessage& message);
-    void deliver (const juce::MidiMessage& message);
     void run();
 
     std::atomic<bool> plugged{ true };
@@ -85,7 +92,7 @@ private:
     std::condition_variable_any changed;
     // Each message or chunk stays first in the queue until it has been delivered.
     std::deque<std::pair<std::variant<juce::MidiMessage, ByteArray>, std::chrono::steady_clock::time_point>>
-        queue;
+        queued;
     std::vector<ByteArray> received;
     Handler deliveryObserver, receiver, observer;
     std::vector<VirtualPort*> ports;
@@ -117,8 +124,15 @@ public:
 
 private:
     friend class VirtualMidiDeviceLayer;
+    friend struct VirtualPort;
 
-    Device plug (VirtualDevices& list, const juce::String& n, VirtualDeviceOptions o);
+    Device plug (VirtualDevices& list, const juce::String& n, VirtualDeviceOptions o)
+    {
+        auto device = std::make_shared<VirtualMidiDevice> (n, o);
+        const std::lock_guard<std::mutex> sl (lock);
+        list.push_back (device);
+        return device;
+    }
 
     mutable std::mutex lock;
     VirtualDevices inputs, outputs;
