@@ -27,15 +27,13 @@ protected:
 
 TEST_F (MidiManagerTest, OpensEveryDeviceOfTheName)
 {
+    // Which devices a name means is the table below; here every one of them opens, but for those that
+    // throw or yield nothing.
     auto device = system->plugInput ("Karvelo");
-
-    for (auto name : { "karvelo", "Karvelo", "Karvelo 2" })
-        system->plugInput (name);
-
+    system->plugInput ("Karvelo");
     system->plugInput ("Karvelo", { true, false }); // opening throws
     system->plugInput ("Karvelo", { false, true }); // opening yields nothing
     auto first = system->plugOutput ("Karvelo");
-    system->plugOutput ("KARVELO");
     auto second = system->plugOutput ("Karvelo");
     system->plugOutput ("Karvelo", { false, true });
     system->plugOutput ("Karvelo", { true, false });
@@ -123,20 +121,22 @@ TEST_F (MidiManagerTest, UnplugAndReplug)
 
 TEST_F (MidiManagerTest, OpensNumberedPortByName)
 {
-    for (auto name :
-         { "", "karvelo MIDI 1", "Karvelo MIDI", "Karvelo MIDI 1x", "Karvelo MIDI  1", "Karvelo 1" })
-        system->plugInput (name);
+    // Every device of exactly the name; without one, the first that Linux's USB MIDI driver names
+    // after it: the name, " MIDI " and a number.
+    juce::StringArray listed ("", "karvelo MIDI 1", "Karvelo MIDI", "Karvelo MIDI 1x", "Karvelo MIDI  1",
+                              "Karvelo 1", "Karvelo MIDI 2", "Karvelo MIDI 1");
+    EXPECT_EQ (MidiManager::findDevicesNamed ("Karvelo", listed), juce::Array<int> (6));
+    EXPECT_TRUE (MidiManager::findDevicesNamed ("", listed).isEmpty());
+    listed.addArray ({ "Karvelo", "karvelo", "KARVELO", "Karvelo 2", "Karvelo" });
+    EXPECT_EQ (MidiManager::findDevicesNamed ("Karvelo", listed), juce::Array<int> (8, 12));
 
     auto input = system->plugInput ("Karvelo MIDI 2"), second = system->plugInput ("Karvelo MIDI 1");
     auto output = system->plugOutput ("Karvelo MIDI 1");
-    manager->openMidiInput ("");
-    manager->openMidiInput ("Karvelo");
     manager->openMidiInput ("Karvelo");
     manager->openMidiInput ("Karvelo MIDI 2");
     manager->openMidiOutput ("Karvelo");
     EXPECT_EQ (manager->getOpenMidiInputNames(), juce::StringArray ("Karvelo MIDI 2"));
     EXPECT_EQ (manager->getOpenMidiOutputNames(), juce::StringArray ("Karvelo MIDI 1"));
-    EXPECT_EQ (system->getNumOpenPorts(), 2);
 
     system->unplug (input);
     system->unplug (second);
