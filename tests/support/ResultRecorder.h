@@ -12,6 +12,8 @@ struct ResultRecorder : OrvikEditorEngine::Listener
     {
         EditorPreset::Ptr preset;
         int result;
+
+        bool operator== (const Sent& other) const { return preset == other.preset && result == other.result; }
     };
 
     void sendPresetResult (EditorPreset::Ptr p, int result) override { record (sends, { p, result }); }
