@@ -1,8 +1,8 @@
-// The snd_seq_* functions of the ALSA library that JUCE's Linux MIDI code calls, and what the kernel
-// keeps for them, in this process: clients, their ports, the subscriptions between ports and each
-// application client's queue of incoming events. Devices are added and removed by StandInDevice.
-// Events are delivered at once: there are no queues of timed events. Signatures are checked against
-// the real headers, which declare them.
+// The snd_seq_* and snd_midi_event_* functions of the ALSA library that JUCE's Linux MIDI code calls,
+// and what the kernel keeps for them, in this process: clients, their ports, the subscriptions
+// between ports and each application client's queue of incoming events. Devices are added and
+// removed by StandInDevice. Events are delivered at once: there are no queues of timed events.
+// Signatures are checked against the real headers, which declare them.
 
 #include "StandIn.h"
 
@@ -11,7 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -20,90 +20,36 @@
 
 namespace
 {
-/** An event with the data of a variable-length one kept beside it. */
-struct Stored
-{
-    snd_seq_event_t event{};
-    StandInDevice::Bytes data;
-};
+using Bytes = StandInDevice::Bytes;
+using Address = std::pair<int, int>; // client, port
 
 struct Port
 {
     std::string name;
-    unsigned int capabilities = 0;
+    unsigned int capabilities;
+};
+
+/** An event, with the bytes it carries kept beside it. */
+struct Stored
+{
+    snd_seq_event_t event;
+    Bytes data;
 };
 
 struct Client
 {
-    std::string name;
     std::map<int, Port> ports;
-    std::deque<Stored> queue;                     // application clients only
-    int eventFd = -1;                             // application clients only: readable while queued
-    std::function<void (const Stored&)> receiver; // device clients only
+    std::deque<Stored> queue;                    // application clients only
+    int eventFd = -1;                            // application clients only: readable while queued
+    std::function<void (const Bytes&)> receiver; // device clients only
 };
 
-bool same (snd_seq_addr_t a, snd_seq_addr_t b)
-{
-    return a.client == b.client && a.port == b.port;
-}
-
-bool isVariable (const snd_seq_event_t& event)
-{
-    return (event.flags & SND_SEQ_EVENT_LENGTH_MASK) != SND_SEQ_EVENT_LENGTH_FIXED;
-}
-
-/** Every member is called with the lock held, and calls nothing outside. */
 struct Sequencer
 {
-    static constexpr size_t inputPoolSize = 1000; // events an application client's queue holds
-
-    Port* findPort (snd_seq_addr_t address)
-    {
-        const auto client = clients.find (address.client);
-
-        if (client == clients.end())
-            return nullptr;
-
-        const auto port = client->second.ports.find (address.port);
-        return port == client->second.ports.end() ? nullptr : &port->second;
-    }
-
-    /** Drops the port (any port of the client when -1), with its subscriptions. */
-    void remove (int client, int port)
-    {
-        subscriptions.erase (std::remove_if (subscriptions.begin(), subscriptions.end(),
-                                             [&] (const auto& s)
-                                             {
-                                                 for (auto a : { s.first, s.second })
-                                                     if (a.client == client && (port < 0 || a.port == port))
-                                                         return true;
-
-                                                 return false;
-                                             }),
-                             subscriptions.end());
-    }
-
-    int firstFreeAbove (int after) const
-    {
-        while (clients.count (++after) != 0)
-            ;
-        return after;
-    }
-
-    std::mutex lock;
-    std::condition_variable changed;
-    std::map<int, Client> clients{
-        { SND_SEQ_CLIENT_SYSTEM,
-          { "System",
-            { { SND_SEQ_PORT_SYSTEM_TIMER, { "Timer", StandInDevice::readWrite } },
-              { SND_SEQ_PORT_SYSTEM_ANNOUNCE,
-                { "Announce", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ } } },
-            {},
-            -1,
-            {} } }
-    };
-    std::vector<std::pair<snd_seq_addr_t, snd_seq_addr_t>> subscriptions; // sender, receiver
-    int nextDeviceClient = 20;
+    std::mutex lock; // held by every function that touches the rest
+    std::map<int, Client> clients;
+    std::vector<std::pair<Address, Address>> subscriptions; // sender, receiver
+    int nextApplicationClient = 128, nextDeviceClient = 20;
 };
 
 Sequencer& sequencer()
@@ -112,105 +58,83 @@ Sequencer& sequencer()
     return s;
 }
 
-void closeClient (int id)
+/** Drops the port, or the client with all its ports when port is -1, and their subscriptions. */
+void remove (int client, int port)
 {
     auto& s = sequencer();
+    const std::lock_guard<std::mutex> sl (s.lock);
+    const auto at = [&] (Address a) { return a.first == client && (port < 0 || a.second == port); };
+    s.subscriptions.erase (std::remove_if (s.subscriptions.begin(), s.subscriptions.end(),
+                                           [&] (const auto& sub)
+                                           { return at (sub.first) || at (sub.second); }),
+                           s.subscriptions.end());
+
+    if (port >= 0)
+        s.clients.at (client).ports.erase (port);
+    else
     {
-        const std::lock_guard<std::mutex> sl (s.lock);
-        s.remove (id, -1);
+        if (s.clients.at (client).eventFd >= 0)
+            close (s.clients.at (client).eventFd);
 
-        if (s.clients.count (id) != 0 && s.clients.at (id).eventFd >= 0)
-            close (s.clients.at (id).eventFd);
-
-        s.clients.erase (id);
+        s.clients.erase (client);
     }
-    s.changed.notify_all();
 }
 
-// Delivers at once to the subscribers of the event's source port, the only destination JUCE uses.
-// Each copy gets the sender's client and the receiver's address. Returns the number reached.
-int deliver (int sourceClient, const snd_seq_event_t& event, const StandInDevice::Bytes& data)
-{
-    auto& s = sequencer();
-    std::vector<std::pair<std::function<void (const Stored&)>, Stored>> toDevices;
-    int reached = 0;
-
-    {
-        const std::lock_guard<std::mutex> sl (s.lock);
-        const snd_seq_addr_t source{ static_cast<unsigned char> (sourceClient), event.source.port };
-
-        if (s.findPort (source) == nullptr || event.dest.client != SND_SEQ_ADDRESS_SUBSCRIBERS)
-            return -EINVAL;
-
-        for (auto& [sender, destination] : s.subscriptions)
-        {
-            if (! same (sender, source) || event.type == SND_SEQ_EVENT_NONE)
-                continue;
-
-            auto& client = s.clients.at (destination.client);
-            Stored stored{ event, data };
-            stored.event.source = source;
-            stored.event.dest = destination;
-
-            if (client.receiver)
-                toDevices.emplace_back (client.receiver, std::move (stored));
-            else if (client.queue.size() < Sequencer::inputPoolSize)
-            {
-                // The descriptor is raised when the queue stops being empty, lowered when it empties.
-                const eventfd_t one = 1;
-
-                if (client.queue.empty() && write (client.eventFd, &one, sizeof (one)) != sizeof (one))
-                    return -EIO;
-
-                client.queue.push_back (std::move (stored));
-            }
-            else
-                continue;
-
-            ++reached;
-        }
-    }
-
-    s.changed.notify_all();
-
-    for (auto& [receiver, stored] : toDevices)
-    {
-        if (isVariable (stored.event))
-            stored.event.data.ext.ptr = stored.data.data();
-
-        receiver (stored);
-    }
-
-    return reached;
-}
-
-snd_seq_addr_t address (int client, int port)
-{
-    return { static_cast<unsigned char> (client), static_cast<unsigned char> (port) };
-}
-
-int subscribe (snd_seq_addr_t sender, snd_seq_addr_t receiver)
+int subscribe (Address sender, Address receiver)
 {
     auto& s = sequencer();
     const std::lock_guard<std::mutex> sl (s.lock);
 
-    if (s.findPort (sender) == nullptr || s.findPort (receiver) == nullptr)
-        return -EINVAL;
-
-    for (auto& [from, to] : s.subscriptions)
-        if (same (from, sender) && same (to, receiver))
-            return -EBUSY;
+    for (auto a : { sender, receiver })
+        if (s.clients.count (a.first) == 0 || s.clients.at (a.first).ports.count (a.second) == 0)
+            return -EINVAL;
 
     s.subscriptions.emplace_back (sender, receiver);
     return 0;
+}
+
+// Delivers at once to the subscribers of the event's source port, the only destination JUCE uses:
+// to an application client's queue, or to a device's receiver, outside the lock.
+void deliver (int sourceClient, const snd_seq_event_t& event)
+{
+    const auto* bytes = static_cast<const unsigned char*> (event.data.ext.ptr);
+    const Bytes data (bytes, bytes + event.data.ext.len);
+    std::vector<std::function<void (const Bytes&)>> devices;
+    {
+        auto& s = sequencer();
+        const std::lock_guard<std::mutex> sl (s.lock);
+
+        for (auto& [sender, destination] : s.subscriptions)
+        {
+            if (sender != Address (sourceClient, event.source.port))
+                continue;
+
+            auto& client = s.clients.at (destination.first);
+
+            if (client.receiver)
+                devices.push_back (client.receiver);
+            else
+            {
+                // The descriptor is raised when the queue stops being empty, lowered when it empties.
+                if (client.queue.empty())
+                    eventfd_write (client.eventFd, 1);
+
+                client.queue.push_back ({ event, data });
+                client.queue.back().event.dest = { static_cast<unsigned char> (destination.first),
+                                                   static_cast<unsigned char> (destination.second) };
+            }
+        }
+    }
+
+    for (auto& receive : devices)
+        receive (data);
 }
 } // namespace
 
 struct _snd_seq
 {
-    int client = -1;
-    bool blocking = true;
-    Stored lastTaken; // what snd_seq_event_input returned last, until the next call
+    int client;
+    Stored taken; // what snd_seq_event_input returned last, until the next call
 };
 
 struct _snd_seq_system_info
@@ -234,22 +158,20 @@ struct _snd_seq_port_info
 // clang-format off
 extern "C"
 {
-    // Opens an application client, numbered from 128 (the lowest free) and named "Client-<id>".
-    int snd_seq_open (snd_seq_t** handle, const char*, int, int mode)
+    // Opens an application client, always nonblocking, as JUCE asks, whatever the mode.
+    int snd_seq_open (snd_seq_t** handle, const char*, int, int)
     {
         auto& s = sequencer();
         const std::lock_guard<std::mutex> sl (s.lock);
-        const auto id = s.firstFreeAbove (127);
-        auto& client = s.clients[id];
-        client.name = "Client-" + std::to_string (id);
-        client.eventFd = eventfd (0, EFD_NONBLOCK | EFD_CLOEXEC);
-        *handle = new _snd_seq{ id, (mode & SND_SEQ_NONBLOCK) == 0, {} };
+        const auto id = s.nextApplicationClient++;
+        s.clients[id].eventFd = eventfd (0, EFD_NONBLOCK | EFD_CLOEXEC);
+        *handle = new _snd_seq{ id, {} };
         return 0;
     }
 
-    int snd_seq_close (snd_seq_t* seq) { closeClient (seq->client); delete seq; return 0; }
-    int snd_seq_nonblock (snd_seq_t* seq, int nonblock) { seq->blocking = nonblock == 0; return 0; }
-    int snd_seq_set_client_name (snd_seq_t* seq, const char* name) { const std::lock_guard<std::mutex> sl (sequencer().lock); sequencer().clients.at (seq->client).name = name; return 0; }
+    int snd_seq_close (snd_seq_t* seq) { remove (seq->client, -1); delete seq; return 0; }
+    int snd_seq_nonblock (snd_seq_t*, int) { return 0; }
+    int snd_seq_set_client_name (snd_seq_t*, const char*) { return 0; }
     int snd_seq_client_id (snd_seq_t* seq) { return seq->client; }
     int snd_seq_poll_descriptors_count (snd_seq_t*, short) { return 1; }
 
@@ -268,8 +190,7 @@ extern "C"
     int snd_seq_client_info_get_client (const snd_seq_client_info_t* info) { return info->client; }
     int snd_seq_client_info_get_num_ports (const snd_seq_client_info_t* info) { return info->numPorts; }
 
-    // The first client above the one in the info: a container fresh from *_alloca starts at client
-    // 0, and so skips the System client, as the kernel's query does.
+    // The first client above the one in the info (a container fresh from *_alloca holds client 0).
     int snd_seq_query_next_client (snd_seq_t*, snd_seq_client_info_t* info)
     {
         const std::lock_guard<std::mutex> sl (sequencer().lock);
@@ -304,8 +225,7 @@ extern "C"
 
         info->port = next->first;
         info->capabilities = next->second.capabilities;
-        std::strncpy (info->name, next->second.name.c_str(), sizeof (info->name) - 1);
-        info->name[sizeof (info->name) - 1] = 0;
+        std::snprintf (info->name, sizeof (info->name), "%s", next->second.name.c_str());
         return 0;
     }
 
@@ -323,161 +243,92 @@ extern "C"
         return port;
     }
 
-    int snd_seq_delete_simple_port (snd_seq_t* seq, int port)
-    {
-        auto& s = sequencer();
-        const std::lock_guard<std::mutex> sl (s.lock);
-        s.remove (seq->client, port);
-        return s.clients.at (seq->client).ports.erase (port) == 1 ? 0 : -ENOENT;
-    }
-
-    int snd_seq_connect_from (snd_seq_t* seq, int myPort, int client, int port) { return subscribe (address (client, port), address (seq->client, myPort)); }
-    int snd_seq_connect_to (snd_seq_t* seq, int myPort, int client, int port) { return subscribe (address (seq->client, myPort), address (client, port)); }
-
-    // Returns the size written: the event and its data.
-    int snd_seq_event_output_direct (snd_seq_t* seq, snd_seq_event_t* ev)
-    {
-        const auto* bytes = static_cast<const unsigned char*> (ev->data.ext.ptr);
-        const auto data = isVariable (*ev) ? StandInDevice::Bytes (bytes, bytes + ev->data.ext.len) : StandInDevice::Bytes();
-        const auto result = deliver (seq->client, *ev, data);
-        return result < 0 ? result : static_cast<int> (sizeof (snd_seq_event_t) + data.size());
-    }
+    int snd_seq_delete_simple_port (snd_seq_t* seq, int port) { remove (seq->client, port); return 0; }
+    int snd_seq_connect_from (snd_seq_t* seq, int myPort, int client, int port) { return subscribe ({ client, port }, { seq->client, myPort }); }
+    int snd_seq_connect_to (snd_seq_t* seq, int myPort, int client, int port) { return subscribe ({ seq->client, myPort }, { client, port }); }
+    int snd_seq_event_output_direct (snd_seq_t* seq, snd_seq_event_t* ev) { deliver (seq->client, *ev); return static_cast<int> (sizeof (*ev) + ev->data.ext.len); }
 
     // The oldest event, valid with its data until the next call on the handle.
     int snd_seq_event_input (snd_seq_t* seq, snd_seq_event_t** ev)
     {
         auto& s = sequencer();
-        std::unique_lock<std::mutex> sl (s.lock);
-        const auto pending = [&] { return s.clients.count (seq->client) == 0 || ! s.clients.at (seq->client).queue.empty(); };
-
-        if (seq->blocking)
-            s.changed.wait (sl, pending);
-
+        const std::lock_guard<std::mutex> sl (s.lock);
+        auto& client = s.clients.at (seq->client);
+        eventfd_t raised = 0;
         *ev = nullptr;
 
-        if (s.clients.count (seq->client) == 0 || s.clients.at (seq->client).queue.empty())
+        if (client.queue.empty())
             return -EAGAIN;
 
-        auto& client = s.clients.at (seq->client);
-        seq->lastTaken = std::move (client.queue.front());
+        seq->taken = std::move (client.queue.front());
         client.queue.pop_front();
-        eventfd_t value = 0;
 
-        if (client.queue.empty() && read (client.eventFd, &value, sizeof (value)) != sizeof (value))
-            return -EIO;
+        if (client.queue.empty())
+            eventfd_read (client.eventFd, &raised);
 
-        sl.unlock();
-        s.changed.notify_all();
-
-        if (isVariable (seq->lastTaken.event))
-            seq->lastTaken.event.data.ext.ptr = seq->lastTaken.data.data();
-
-        *ev = &seq->lastTaken.event;
+        seq->taken.event.data.ext.ptr = seq->taken.data.data();
+        *ev = &seq->taken.event;
         return 1;
     }
 
     int snd_seq_event_input_pending (snd_seq_t* seq, int) { const std::lock_guard<std::mutex> sl (sequencer().lock); return static_cast<int> (sequencer().clients.at (seq->client).queue.size()); }
     int snd_seq_free_event (snd_seq_event_t*) { return 0; } // an event taken belongs to its handle
+
+    // The coder keeps no state, so there is no coder: JUCE hands the encoder one whole message at a
+    // time and reads an incoming event only through the decoder. So every event carries its bytes
+    // as variable-length data, of the stand-in's own type USR_VAR0.
+    int snd_midi_event_new (size_t, snd_midi_event_t** dev) { *dev = nullptr; return 0; }
+    void snd_midi_event_free (snd_midi_event_t*) {}
+    void snd_midi_event_reset_encode (snd_midi_event_t*) {}
+    void snd_midi_event_reset_decode (snd_midi_event_t*) {}
+
+    long snd_midi_event_encode (snd_midi_event_t*, const unsigned char* buf, long count, snd_seq_event_t* ev)
+    {
+        ev->type = SND_SEQ_EVENT_USR_VAR0;
+        ev->flags = SND_SEQ_EVENT_LENGTH_VARIABLE;
+        ev->data.ext = { static_cast<unsigned int> (count), const_cast<unsigned char*> (buf) };
+        return count;
+    }
+
+    long snd_midi_event_decode (snd_midi_event_t*, unsigned char* buf, long count, const snd_seq_event_t* ev)
+    {
+        if (ev->type != SND_SEQ_EVENT_USR_VAR0)
+            return -ENOENT;
+
+        if (ev->data.ext.len > static_cast<size_t> (count))
+            return -ENOMEM;
+
+        std::memcpy (buf, ev->data.ext.ptr, ev->data.ext.len);
+        return static_cast<long> (ev->data.ext.len);
+    }
 } // extern "C"
 // clang-format on
 
-StandInDevice::StandInDevice (std::string clientName, std::vector<PortSpec> portSpecs)
-    : name (std::move (clientName))
-    , ports (std::move (portSpecs))
+StandInDevice::StandInDevice (std::string port, unsigned int portCapabilities)
+    : portName (std::move (port))
+    , capabilities (portCapabilities)
 {
 }
 
-int StandInDevice::plugIn (int id)
+int StandInDevice::plugIn()
 {
     unplug();
-    snd_midi_event_t* decoder = nullptr;
-    snd_midi_event_new (0, &decoder);
     auto& s = sequencer();
     const std::lock_guard<std::mutex> sl (s.lock);
-
-    if (id < 0)
-        id = std::exchange (s.nextDeviceClient, s.nextDeviceClient + 4);
-
-    auto& client = s.clients[clientId = id];
-    client.name = name;
-
-    for (size_t i = 0; i < ports.size(); ++i)
-        client.ports[static_cast<int> (i)] = { ports[i].name, ports[i].capabilities };
-
-    client.receiver = [receive = receiver, decoder = std::shared_ptr<snd_midi_event_t> (
-                                               decoder, &snd_midi_event_free)] (const Stored& stored)
-    {
-        Bytes bytes (stored.data.size() + 3);
-        const auto size = snd_midi_event_decode (decoder.get(), bytes.data(),
-                                                 static_cast<long> (bytes.size()), &stored.event);
-        bytes.resize (size > 0 ? static_cast<size_t> (size) : 0);
-
-        if (receive)
-            receive (bytes);
-    };
-
-    return id;
+    clientId = std::exchange (s.nextDeviceClient, s.nextDeviceClient + 4);
+    s.clients[clientId] = { { { 0, { portName, capabilities } } }, {}, -1, receiver };
+    return clientId;
 }
 
 void StandInDevice::unplug()
 {
     if (clientId >= 0)
-        closeClient (std::exchange (clientId, -1));
+        remove (std::exchange (clientId, -1), -1);
 }
 
-void StandInDevice::sendSysex (const Bytes& bytes, int port)
+void StandInDevice::send (const Bytes& bytes) const
 {
-    snd_seq_event_t event;
-    snd_seq_ev_clear (&event);
-    event.type = SND_SEQ_EVENT_SYSEX;
-    event.flags = SND_SEQ_EVENT_LENGTH_VARIABLE;
-    event.data.ext.len = static_cast<unsigned int> (bytes.size());
-    snd_seq_ev_set_source (&event, static_cast<unsigned char> (port));
-    snd_seq_ev_set_subs (&event);
-    deliver (clientId, event, bytes);
-}
-
-void StandInDevice::sendMessages (const Bytes& bytes, int port)
-{
-    snd_midi_event_t* encoder = nullptr;
-    snd_midi_event_new (16, &encoder);
-
-    for (auto byte : bytes)
-    {
-        snd_seq_event_t event;
-        snd_seq_ev_clear (&event);
-
-        if (snd_midi_event_encode_byte (encoder, byte, &event) == 1)
-        {
-            snd_seq_ev_set_source (&event, static_cast<unsigned char> (port));
-            snd_seq_ev_set_subs (&event);
-            deliver (clientId, event, {});
-        }
-    }
-
-    snd_midi_event_free (encoder);
-}
-
-bool StandInSequencer::waitUntilTaken()
-{
-    auto& s = sequencer();
-    std::unique_lock<std::mutex> sl (s.lock);
-    return s.changed.wait_for (sl, std::chrono::seconds (5),
-                               [&]
-                               {
-                                   return std::all_of (s.clients.begin(), s.clients.end(),
-                                                       [] (const auto& c) { return c.second.queue.empty(); });
-                               });
-}
-
-std::vector<std::string> StandInSequencer::getApplicationClientNames()
-{
-    const std::lock_guard<std::mutex> sl (sequencer().lock);
-    std::vector<std::string> names;
-
-    for (auto& client : sequencer().clients)
-        if (client.second.eventFd >= 0)
-            names.push_back (client.second.name);
-
-    return names;
+    snd_seq_event_t event{};
+    snd_midi_event_encode (nullptr, bytes.data(), static_cast<long> (bytes.size()), &event);
+    deliver (clientId, event);
 }
