@@ -35,19 +35,27 @@ struct Stored
     snd_seq_event_t event;
     Bytes data;
 };
+} // namespace
 
-struct Client
+/** A client of the sequencer: an application's, whose handle it is, or a device's. */
+struct _snd_seq
 {
+    ~_snd_seq() { close (eventFd); }
+
+    int id = -1;
     std::map<int, Port> ports;
-    std::deque<Stored> queue;                    // application clients only
-    int eventFd = -1;                            // application clients only: readable while queued
+    std::deque<Stored> queue; // application clients only
+    int eventFd = -1;         // application clients only: readable while queued
+    Stored taken;             // what snd_seq_event_input returned last, until the next call
     std::function<void (const Bytes&)> receiver; // device clients only
 };
 
+namespace
+{
 struct Sequencer
 {
     std::mutex lock; // held by every function that touches the rest
-    std::map<int, Client> clients;
+    std::map<int, _snd_seq> clients;
     std::vector<std::pair<Address, Address>> subscriptions; // sender, receiver
     int nextApplicationClient = 128, nextDeviceClient = 20;
 };
@@ -59,7 +67,7 @@ Sequencer& sequencer()
 }
 
 /** Drops the port, or the client with all its ports when port is -1, and their subscriptions. */
-void remove (int client, int port)
+int remove (int client, int port)
 {
     auto& s = sequencer();
     const std::lock_guard<std::mutex> sl (s.lock);
@@ -72,12 +80,9 @@ void remove (int client, int port)
     if (port >= 0)
         s.clients.at (client).ports.erase (port);
     else
-    {
-        if (s.clients.at (client).eventFd >= 0)
-            close (s.clients.at (client).eventFd);
-
         s.clients.erase (client);
-    }
+
+    return 0;
 }
 
 int subscribe (Address sender, Address receiver)
@@ -94,8 +99,9 @@ int subscribe (Address sender, Address receiver)
 }
 
 // Delivers at once to the subscribers of the event's source port, the only destination JUCE uses:
-// to an application client's queue, or to a device's receiver, outside the lock.
-void deliver (int sourceClient, const snd_seq_event_t& event)
+// to an application client's queue, or to a device's receiver, outside the lock. Returns the size
+// written, the event and its data.
+int deliver (int sourceClient, const snd_seq_event_t& event)
 {
     const auto* bytes = static_cast<const unsigned char*> (event.data.ext.ptr);
     const Bytes data (bytes, bytes + event.data.ext.len);
@@ -106,36 +112,27 @@ void deliver (int sourceClient, const snd_seq_event_t& event)
 
         for (auto& [sender, destination] : s.subscriptions)
         {
+            auto& client = s.clients.at (destination.first);
+
             if (sender != Address (sourceClient, event.source.port))
                 continue;
 
-            auto& client = s.clients.at (destination.first);
-
             if (client.receiver)
                 devices.push_back (client.receiver);
-            else
+            else if (eventfd_write (client.eventFd, 1) == 0)
             {
-                // The descriptor is raised when the queue stops being empty, lowered when it empties.
-                if (client.queue.empty())
-                    eventfd_write (client.eventFd, 1);
-
                 client.queue.push_back ({ event, data });
-                client.queue.back().event.dest = { static_cast<unsigned char> (destination.first),
-                                                   static_cast<unsigned char> (destination.second) };
+                client.queue.back().event.dest.port = static_cast<unsigned char> (destination.second);
             }
         }
     }
 
     for (auto& receive : devices)
         receive (data);
+
+    return static_cast<int> (sizeof (event) + data.size());
 }
 } // namespace
-
-struct _snd_seq
-{
-    int client;
-    Stored taken; // what snd_seq_event_input returned last, until the next call
-};
 
 struct _snd_seq_system_info
 {
@@ -158,33 +155,40 @@ struct _snd_seq_port_info
 // clang-format off
 extern "C"
 {
-    // Opens an application client, always nonblocking, as JUCE asks, whatever the mode.
+    // Opens an application client, always nonblocking, as JUCE asks, whatever the mode. Its
+    // descriptor counts the events queued.
     int snd_seq_open (snd_seq_t** handle, const char*, int, int)
     {
         auto& s = sequencer();
         const std::lock_guard<std::mutex> sl (s.lock);
-        const auto id = s.nextApplicationClient++;
-        s.clients[id].eventFd = eventfd (0, EFD_NONBLOCK | EFD_CLOEXEC);
-        *handle = new _snd_seq{ id, {} };
+        *handle = &s.clients[s.nextApplicationClient];
+        (*handle)->id = s.nextApplicationClient++;
+        (*handle)->eventFd = eventfd (0, EFD_NONBLOCK | EFD_CLOEXEC | EFD_SEMAPHORE);
         return 0;
     }
 
-    int snd_seq_close (snd_seq_t* seq) { remove (seq->client, -1); delete seq; return 0; }
+    int snd_seq_close (snd_seq_t* seq) { return remove (seq->id, -1); }
     int snd_seq_nonblock (snd_seq_t*, int) { return 0; }
     int snd_seq_set_client_name (snd_seq_t*, const char*) { return 0; }
-    int snd_seq_client_id (snd_seq_t* seq) { return seq->client; }
+    int snd_seq_client_id (snd_seq_t* seq) { return seq->id; }
     int snd_seq_poll_descriptors_count (snd_seq_t*, short) { return 1; }
 
     // Output never blocks here: the descriptor says only whether input is waiting.
     int snd_seq_poll_descriptors (snd_seq_t* seq, struct pollfd* pfds, unsigned int, short events)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
-        pfds[0] = { sequencer().clients.at (seq->client).eventFd, events, 0 };
+        pfds[0] = { seq->eventFd, events, 0 };
         return 1;
     }
 
     size_t snd_seq_system_info_sizeof() { return sizeof (snd_seq_system_info_t); }
-    int snd_seq_system_info (snd_seq_t*, snd_seq_system_info_t* info) { const std::lock_guard<std::mutex> sl (sequencer().lock); info->currentClients = static_cast<int> (sequencer().clients.size()); return 0; }
+
+    int snd_seq_system_info (snd_seq_t*, snd_seq_system_info_t* info)
+    {
+        const std::lock_guard<std::mutex> sl (sequencer().lock);
+        info->currentClients = static_cast<int> (sequencer().clients.size());
+        return 0;
+    }
+
     int snd_seq_system_info_get_cur_clients (const snd_seq_system_info_t* info) { return info->currentClients; }
     size_t snd_seq_client_info_sizeof() { return sizeof (snd_seq_client_info_t); }
     int snd_seq_client_info_get_client (const snd_seq_client_info_t* info) { return info->client; }
@@ -233,50 +237,47 @@ extern "C"
     int snd_seq_create_simple_port (snd_seq_t* seq, const char* name, unsigned int caps, unsigned int)
     {
         const std::lock_guard<std::mutex> sl (sequencer().lock);
-        auto& ports = sequencer().clients.at (seq->client).ports;
         int port = 0;
 
-        while (ports.count (port) != 0)
+        while (seq->ports.count (port) != 0)
             ++port;
 
-        ports[port] = { name, caps };
+        seq->ports[port] = { name, caps };
         return port;
     }
 
-    int snd_seq_delete_simple_port (snd_seq_t* seq, int port) { remove (seq->client, port); return 0; }
-    int snd_seq_connect_from (snd_seq_t* seq, int myPort, int client, int port) { return subscribe ({ client, port }, { seq->client, myPort }); }
-    int snd_seq_connect_to (snd_seq_t* seq, int myPort, int client, int port) { return subscribe ({ seq->client, myPort }, { client, port }); }
-    int snd_seq_event_output_direct (snd_seq_t* seq, snd_seq_event_t* ev) { deliver (seq->client, *ev); return static_cast<int> (sizeof (*ev) + ev->data.ext.len); }
+    int snd_seq_delete_simple_port (snd_seq_t* seq, int port) { return remove (seq->id, port); }
+    int snd_seq_connect_from (snd_seq_t* seq, int myPort, int client, int port) { return subscribe ({ client, port }, { seq->id, myPort }); }
+    int snd_seq_connect_to (snd_seq_t* seq, int myPort, int client, int port) { return subscribe ({ seq->id, myPort }, { client, port }); }
+    int snd_seq_event_output_direct (snd_seq_t* seq, snd_seq_event_t* ev) { return deliver (seq->id, *ev); }
 
     // The oldest event, valid with its data until the next call on the handle.
     int snd_seq_event_input (snd_seq_t* seq, snd_seq_event_t** ev)
     {
-        auto& s = sequencer();
-        const std::lock_guard<std::mutex> sl (s.lock);
-        auto& client = s.clients.at (seq->client);
-        eventfd_t raised = 0;
-        *ev = nullptr;
+        const std::lock_guard<std::mutex> sl (sequencer().lock);
+        eventfd_t one = 0;
 
-        if (client.queue.empty())
+        if (seq->queue.empty() || eventfd_read (seq->eventFd, &one) != 0)
             return -EAGAIN;
 
-        seq->taken = std::move (client.queue.front());
-        client.queue.pop_front();
-
-        if (client.queue.empty())
-            eventfd_read (client.eventFd, &raised);
-
+        seq->taken = std::move (seq->queue.front());
+        seq->queue.pop_front();
         seq->taken.event.data.ext.ptr = seq->taken.data.data();
         *ev = &seq->taken.event;
         return 1;
     }
 
-    int snd_seq_event_input_pending (snd_seq_t* seq, int) { const std::lock_guard<std::mutex> sl (sequencer().lock); return static_cast<int> (sequencer().clients.at (seq->client).queue.size()); }
+    int snd_seq_event_input_pending (snd_seq_t* seq, int)
+    {
+        const std::lock_guard<std::mutex> sl (sequencer().lock);
+        return static_cast<int> (seq->queue.size());
+    }
+
     int snd_seq_free_event (snd_seq_event_t*) { return 0; } // an event taken belongs to its handle
 
-    // The coder keeps no state, so there is no coder: JUCE hands the encoder one whole message at a
-    // time and reads an incoming event only through the decoder. So every event carries its bytes
-    // as variable-length data, of the stand-in's own type USR_VAR0.
+    // The coder keeps no state, so there is none: JUCE hands the encoder one whole message at a time
+    // and reads an incoming event only through the decoder. Every event carries its bytes as
+    // variable-length data.
     int snd_midi_event_new (size_t, snd_midi_event_t** dev) { *dev = nullptr; return 0; }
     void snd_midi_event_free (snd_midi_event_t*) {}
     void snd_midi_event_reset_encode (snd_midi_event_t*) {}
@@ -292,9 +293,6 @@ extern "C"
 
     long snd_midi_event_decode (snd_midi_event_t*, unsigned char* buf, long count, const snd_seq_event_t* ev)
     {
-        if (ev->type != SND_SEQ_EVENT_USR_VAR0)
-            return -ENOENT;
-
         if (ev->data.ext.len > static_cast<size_t> (count))
             return -ENOMEM;
 
@@ -315,8 +313,9 @@ int StandInDevice::plugIn()
     unplug();
     auto& s = sequencer();
     const std::lock_guard<std::mutex> sl (s.lock);
-    clientId = std::exchange (s.nextDeviceClient, s.nextDeviceClient + 4);
-    s.clients[clientId] = { { { 0, { portName, capabilities } } }, {}, -1, receiver };
+    auto& client = s.clients[clientId = std::exchange (s.nextDeviceClient, s.nextDeviceClient + 4)];
+    client.ports[0] = { portName, capabilities };
+    client.receiver = receiver;
     return clientId;
 }
 
