@@ -8,12 +8,12 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-// Every ALSA sequencer client the program opens goes through here first, so the test can count them.
 namespace
 {
 std::atomic<int> sequencerClientsOpened{ 0 };
 }
 
+// Every ALSA sequencer client the program opens goes through here first, so the test can count them.
 extern "C" int snd_seq_open (snd_seq_t** handle, const char* name, int streams, int mode)
 {
     ++sequencerClientsOpened;
@@ -32,7 +32,6 @@ TEST (MidiSequencer, OneQuietClient)
         ::open (printedFile.getFile().getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT, 0600);
     dup2 (capture, STDERR_FILENO);
     ::close (capture);
-    const auto openedBefore = sequencerClientsOpened.load();
 
     {
         MidiManager::Ptr manager (new MidiManager (std::make_unique<JuceMidiDeviceLayer>(), 2));
@@ -41,16 +40,12 @@ TEST (MidiSequencer, OneQuietClient)
 
         // About a hundred polls, each listing inputs and outputs.
         MessageLoop::runFor (300);
-
-        EXPECT_EQ (manager->getNumOpenMidiInputs() + manager->getNumOpenMidiOutputs(),
-                   manager->getAvailableMidiInputNames().contains ("Karvelo")
-                       + manager->getAvailableMidiOutputNames().contains ("Karvelo"));
     }
 
     fflush (stderr);
     dup2 (standardError, STDERR_FILENO);
     ::close (standardError);
     const auto printed = printedFile.getFile().loadFileAsString();
-    EXPECT_LE (sequencerClientsOpened.load() - openedBefore, 1);
+    EXPECT_LE (sequencerClientsOpened.load(), 1);
     EXPECT_FALSE (printed.contains ("ALSA lib")) << printed.toStdString();
 }
