@@ -52,6 +52,7 @@ struct _snd_seq
 
 namespace
 {
+/** What the kernel keeps. */
 struct Sequencer
 {
     std::mutex lock; // held by every function that touches the rest
@@ -60,41 +61,35 @@ struct Sequencer
     int nextApplicationClient = 128, nextDeviceClient = 20;
 };
 
-Sequencer& sequencer()
-{
-    static Sequencer s;
-    return s;
-}
+Sequencer kernel;
 
 /** Drops the port, or the client with all its ports when port is -1, and their subscriptions. */
 int remove (int client, int port)
 {
-    auto& s = sequencer();
-    const std::lock_guard<std::mutex> sl (s.lock);
+    const std::lock_guard<std::mutex> sl (kernel.lock);
     const auto at = [&] (Address a) { return a.first == client && (port < 0 || a.second == port); };
-    s.subscriptions.erase (std::remove_if (s.subscriptions.begin(), s.subscriptions.end(),
-                                           [&] (const auto& sub)
-                                           { return at (sub.first) || at (sub.second); }),
-                           s.subscriptions.end());
+    kernel.subscriptions.erase (std::remove_if (kernel.subscriptions.begin(), kernel.subscriptions.end(),
+                                                [&] (const auto& sub)
+                                                { return at (sub.first) || at (sub.second); }),
+                                kernel.subscriptions.end());
 
     if (port >= 0)
-        s.clients.at (client).ports.erase (port);
+        kernel.clients.at (client).ports.erase (port);
     else
-        s.clients.erase (client);
+        kernel.clients.erase (client);
 
     return 0;
 }
 
 int subscribe (Address sender, Address receiver)
 {
-    auto& s = sequencer();
-    const std::lock_guard<std::mutex> sl (s.lock);
+    const std::lock_guard<std::mutex> sl (kernel.lock);
 
     for (auto a : { sender, receiver })
-        if (s.clients.count (a.first) == 0 || s.clients.at (a.first).ports.count (a.second) == 0)
+        if (kernel.clients.count (a.first) == 0 || kernel.clients.at (a.first).ports.count (a.second) == 0)
             return -EINVAL;
 
-    s.subscriptions.emplace_back (sender, receiver);
+    kernel.subscriptions.emplace_back (sender, receiver);
     return 0;
 }
 
@@ -107,12 +102,11 @@ int deliver (int sourceClient, const snd_seq_event_t& event)
     const Bytes data (bytes, bytes + event.data.ext.len);
     std::vector<std::function<void (const Bytes&)>> devices;
     {
-        auto& s = sequencer();
-        const std::lock_guard<std::mutex> sl (s.lock);
+        const std::lock_guard<std::mutex> sl (kernel.lock);
 
-        for (auto& [sender, destination] : s.subscriptions)
+        for (auto& [sender, destination] : kernel.subscriptions)
         {
-            auto& client = s.clients.at (destination.first);
+            auto& client = kernel.clients.at (destination.first);
 
             if (sender != Address (sourceClient, event.source.port))
                 continue;
@@ -159,10 +153,9 @@ extern "C"
     // descriptor counts the events queued.
     int snd_seq_open (snd_seq_t** handle, const char*, int, int)
     {
-        auto& s = sequencer();
-        const std::lock_guard<std::mutex> sl (s.lock);
-        *handle = &s.clients[s.nextApplicationClient];
-        (*handle)->id = s.nextApplicationClient++;
+            const std::lock_guard<std::mutex> sl (kernel.lock);
+        *handle = &kernel.clients[kernel.nextApplicationClient];
+        (*handle)->id = kernel.nextApplicationClient++;
         (*handle)->eventFd = eventfd (0, EFD_NONBLOCK | EFD_CLOEXEC | EFD_SEMAPHORE);
         return 0;
     }
@@ -184,8 +177,8 @@ extern "C"
 
     int snd_seq_system_info (snd_seq_t*, snd_seq_system_info_t* info)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
-        info->currentClients = static_cast<int> (sequencer().clients.size());
+        const std::lock_guard<std::mutex> sl (kernel.lock);
+        info->currentClients = static_cast<int> (kernel.clients.size());
         return 0;
     }
 
@@ -197,10 +190,10 @@ extern "C"
     // The first client above the one in the info (a container fresh from *_alloca holds client 0).
     int snd_seq_query_next_client (snd_seq_t*, snd_seq_client_info_t* info)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
-        const auto next = sequencer().clients.upper_bound (info->client);
+        const std::lock_guard<std::mutex> sl (kernel.lock);
+        const auto next = kernel.clients.upper_bound (info->client);
 
-        if (next == sequencer().clients.end())
+        if (next == kernel.clients.end())
             return -ENOENT;
 
         *info = { next->first, static_cast<int> (next->second.ports.size()) };
@@ -216,10 +209,10 @@ extern "C"
 
     int snd_seq_query_next_port (snd_seq_t*, snd_seq_port_info_t* info)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
-        const auto client = sequencer().clients.find (info->client);
+        const std::lock_guard<std::mutex> sl (kernel.lock);
+        const auto client = kernel.clients.find (info->client);
 
-        if (client == sequencer().clients.end())
+        if (client == kernel.clients.end())
             return -ENOENT;
 
         const auto next = client->second.ports.upper_bound (info->port);
@@ -236,7 +229,7 @@ extern "C"
     // The lowest free port number.
     int snd_seq_create_simple_port (snd_seq_t* seq, const char* name, unsigned int caps, unsigned int)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
+        const std::lock_guard<std::mutex> sl (kernel.lock);
         int port = 0;
 
         while (seq->ports.count (port) != 0)
@@ -254,7 +247,7 @@ extern "C"
     // The oldest event, valid with its data until the next call on the handle.
     int snd_seq_event_input (snd_seq_t* seq, snd_seq_event_t** ev)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
+        const std::lock_guard<std::mutex> sl (kernel.lock);
         eventfd_t one = 0;
 
         if (seq->queue.empty() || eventfd_read (seq->eventFd, &one) != 0)
@@ -269,7 +262,7 @@ extern "C"
 
     int snd_seq_event_input_pending (snd_seq_t* seq, int)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
+        const std::lock_guard<std::mutex> sl (kernel.lock);
         return static_cast<int> (seq->queue.size());
     }
 
@@ -302,18 +295,12 @@ extern "C"
 } // extern "C"
 // clang-format on
 
-StandInDevice::StandInDevice (std::string port, unsigned int portCapabilities)
-    : portName (std::move (port))
-    , capabilities (portCapabilities)
-{
-}
-
 int StandInDevice::plugIn()
 {
     unplug();
-    auto& s = sequencer();
-    const std::lock_guard<std::mutex> sl (s.lock);
-    auto& client = s.clients[clientId = std::exchange (s.nextDeviceClient, s.nextDeviceClient + 4)];
+    const std::lock_guard<std::mutex> sl (kernel.lock);
+    auto& client =
+        kernel.clients[clientId = std::exchange (kernel.nextDeviceClient, kernel.nextDeviceClient + 4)];
     client.ports[0] = { portName, capabilities };
     client.receiver = receiver;
     return clientId;

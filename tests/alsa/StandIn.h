@@ -14,16 +14,14 @@
     with its port and subscriptions; plugging it in again gives it a new client id, as a new card
     number would.
 */
-class StandInDevice
+struct StandInDevice
 {
-public:
     using Bytes = std::vector<unsigned char>;
 
     /** A port that others can read from and write to, with subscriptions. */
     static constexpr unsigned int readWrite = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_WRITE
                                               | SND_SEQ_PORT_CAP_SUBS_READ | SND_SEQ_PORT_CAP_SUBS_WRITE;
 
-    StandInDevice (std::string portName, unsigned int capabilities = readWrite);
     ~StandInDevice() { unplug(); }
 
     /** Adds the client under an id no client had before, and returns it. */
@@ -34,12 +32,12 @@ public:
         one (the driver passes pieces on as they arrive from the cable). */
     void send (const Bytes& bytes) const;
 
+    const std::string portName;
+    const unsigned int capabilities = readWrite;
+
     /** Called with each event's bytes as it reaches the device, on the sending client's thread,
         outside the sequencer's lock. Set it before plugging the device in. */
-    std::function<void (const Bytes&)> receiver;
+    std::function<void (const Bytes&)> receiver{};
 
-private:
-    const std::string portName;
-    const unsigned int capabilities;
-    int clientId = -1;
+    int clientId = -1; // while plugged in
 };
