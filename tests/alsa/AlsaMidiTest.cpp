@@ -42,14 +42,6 @@ protected:
 
     ~AlsaMidiFixture() override { manager->removeListener (&heard); }
 
-    /** The factory block, its first controller number changed to n. */
-    static ByteArray blockNumbered (int n)
-    {
-        auto numbered = HexFile::factoryBlock();
-        numbered.set (1, static_cast<juce::uint8> (n));
-        return numbered;
-    }
-
     /** A request for a preset, its result awaited as the nth and the preset returned. */
     KARVELOEditorPreset::Ptr request (size_t nth)
     {
@@ -115,29 +107,25 @@ TEST_F (AlsaMidiFixture, ReplyAfterFlood)
 {
     // A controller gone wrong: a message that starts and never ends, 4 MiB in pieces as a cable
     // delivers it.
-    Bytes piece (4096, 0x55);
-    piece[0] = 0xf0;
-    karvelo.send (piece);
-    piece[0] = 0x55;
+    karvelo.send ({ 0xf0 });
 
-    for (int sent = 1; sent < 1024; ++sent)
-        karvelo.send (piece);
+    for (int sent = 0; sent < 1024; ++sent)
+        karvelo.send (Bytes (4096, 0x55));
 
     // Then the reply in random pieces, with other messages before, between and after them.
     juce::Random random (146);
     std::vector<ByteArray> expected{ ByteArray{ 0x90, 1, 100 } };
-    block = blockNumbered (5);
+    block.set (1, 5); // another first controller number
     delivery = [&] (const Bytes& answer)
     {
         karvelo.send ({ 0x90, 1, 100 });
 
-        for (size_t start = 0; start < answer.size();)
+        for (auto start = answer.begin(); start < answer.end();)
         {
-            const auto end = std::min (answer.size(), start + 1 + static_cast<size_t> (random.nextInt (30)));
-            karvelo.send (
-                Bytes (answer.begin() + static_cast<long> (start), answer.begin() + static_cast<long> (end)));
+            const auto end = std::min (answer.end(), start + 1 + random.nextInt (30));
+            karvelo.send (Bytes (start, end));
 
-            if ((start = end) < answer.size())
+            if ((start = end) < answer.end())
             {
                 karvelo.send ({ 0xf8 });
                 expected.push_back (ByteArray{ 0xf8 });
@@ -149,7 +137,7 @@ TEST_F (AlsaMidiFixture, ReplyAfterFlood)
         karvelo.send ({ 0x80, 1, 0 });
     };
 
-    EXPECT_EQ (request (1)->getData(), blockNumbered (5));
+    EXPECT_EQ (request (1)->getData(), block);
     EXPECT_EQ (heard.getMessages(), expected);
 }
 
@@ -167,10 +155,10 @@ TEST_F (AlsaMidiFixture, UnplugMidReply)
         [&] { return manager->getNumOpenMidiInputs() + manager->getNumOpenMidiOutputs() == 0; }));
 
     // Back under a new client number: the ports reopen by name and the next load works.
-    block = blockNumbered (7);
+    block.set (1, 7);
     delivery = wholeMessages;
     karvelo.plugIn();
     ASSERT_TRUE (MessageLoop::runUntil (
         [&] { return manager->getNumOpenMidiInputs() + manager->getNumOpenMidiOutputs() == 2; }));
-    EXPECT_EQ (request (2)->getData(), blockNumbered (7));
+    EXPECT_EQ (request (2)->getData(), block);
 }

@@ -18,28 +18,25 @@
 #include <mutex>
 #include <utility>
 
-namespace
-{
 using Bytes = StandInDevice::Bytes;
 using Address = std::pair<int, int>; // client, port
-
-struct Port
-{
-    std::string name;
-    unsigned int capabilities;
-};
-
-/** An event, with the bytes it carries kept beside it. */
-struct Stored
-{
-    snd_seq_event_t event;
-    Bytes data;
-};
-} // namespace
 
 /** A client of the sequencer: an application's, whose handle it is, or a device's. */
 struct _snd_seq
 {
+    struct Port
+    {
+        std::string name;
+        unsigned int capabilities;
+    };
+
+    /** An event, with the bytes it carries kept beside it. */
+    struct Stored
+    {
+        snd_seq_event_t event;
+        Bytes data;
+    };
+
     ~_snd_seq() { close (eventFd); }
 
     int id = -1;
@@ -68,10 +65,10 @@ int remove (int client, int port)
 {
     const std::lock_guard<std::mutex> sl (kernel.lock);
     const auto at = [&] (Address a) { return a.first == client && (port < 0 || a.second == port); };
-    kernel.subscriptions.erase (std::remove_if (kernel.subscriptions.begin(), kernel.subscriptions.end(),
-                                                [&] (const auto& sub)
-                                                { return at (sub.first) || at (sub.second); }),
-                                kernel.subscriptions.end());
+    auto& subscriptions = kernel.subscriptions;
+    subscriptions.erase (std::remove_if (subscriptions.begin(), subscriptions.end(),
+                                         [&] (auto& sub) { return at (sub.first) || at (sub.second); }),
+                         subscriptions.end());
 
     if (port >= 0)
         kernel.clients.at (client).ports.erase (port);
@@ -295,7 +292,7 @@ extern "C"
 } // extern "C"
 // clang-format on
 
-int StandInDevice::plugIn()
+void StandInDevice::plugIn()
 {
     unplug();
     const std::lock_guard<std::mutex> sl (kernel.lock);
@@ -303,7 +300,6 @@ int StandInDevice::plugIn()
         kernel.clients[clientId = std::exchange (kernel.nextDeviceClient, kernel.nextDeviceClient + 4)];
     client.ports[0] = { portName, capabilities };
     client.receiver = receiver;
-    return clientId;
 }
 
 void StandInDevice::unplug()

@@ -18,14 +18,10 @@ struct StandInDevice
 {
     using Bytes = std::vector<unsigned char>;
 
-    /** A port that others can read from and write to, with subscriptions. */
-    static constexpr unsigned int readWrite = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_WRITE
-                                              | SND_SEQ_PORT_CAP_SUBS_READ | SND_SEQ_PORT_CAP_SUBS_WRITE;
-
     ~StandInDevice() { unplug(); }
 
-    /** Adds the client under an id no client had before, and returns it. */
-    int plugIn();
+    /** Adds the client, under an id no client had before. */
+    void plugIn();
     void unplug();
 
     /** One event carrying exactly these bytes: a short message, or any piece of a system-exclusive
@@ -33,7 +29,10 @@ struct StandInDevice
     void send (const Bytes& bytes) const;
 
     const std::string portName;
-    const unsigned int capabilities = readWrite;
+
+    /** By default a port that others can read from and write to, with subscriptions. */
+    const unsigned int capabilities = SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_WRITE
+                                      | SND_SEQ_PORT_CAP_SUBS_READ | SND_SEQ_PORT_CAP_SUBS_WRITE;
 
     /** Called with each event's bytes as it reaches the device, on the sending client's thread,
         outside the sequencer's lock. Set it before plugging the device in. */

@@ -7,10 +7,7 @@
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>
 
-namespace
-{
-std::atomic<int> sequencerClientsOpened{ 0 };
-}
+static std::atomic<int> sequencerClientsOpened{ 0 };
 
 // Every ALSA sequencer client the program opens goes through here first, so the test can count them.
 extern "C" int snd_seq_open (snd_seq_t** handle, const char* name, int streams, int mode)
