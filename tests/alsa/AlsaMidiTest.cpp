@@ -83,7 +83,7 @@ TEST_F (AlsaMidiFixture, ListsOpensAndSends)
     engine->sendPreset (SysExProtocol::noSlot, preset);
     engine->requestPreset (SysExProtocol::noSlot, preset);
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return results.total() == 2; }));
-    EXPECT_EQ (results.requests, std::vector<int>{ OrvikEditorEngine::RequestResult::received });
+    ASSERT_EQ (results.requests, std::vector<int>{ OrvikEditorEngine::RequestResult::received });
     EXPECT_EQ (heard.getMessages().front(), (ByteArray{ 0xb0, 21, 64 }));
     EXPECT_EQ (heardByKarvelo,
                (std::vector<ByteArray>{ ByteArray{ 0x91, 5, 100 }, HexFile::read ("send_preset_factory.hex"),
