@@ -8,18 +8,11 @@
 #include <cerrno>
 #include <cstring>
 
-namespace
-{
-void printNothing (const char*, int, const char*, int, const char*, ...) {}
-} // namespace
-
 // One line each: the real headers declare every one, so the compiler checks the signatures.
 // clang-format off
 extern "C"
 {
-    // Kept for the header's sake: the stand-in reports errors only through return values.
-    snd_lib_error_handler_t snd_lib_error = &printNothing;
-    int snd_lib_error_set_handler (snd_lib_error_handler_t handler) { snd_lib_error = handler != nullptr ? handler : &printNothing; return 0; }
+    int snd_lib_error_set_handler (snd_lib_error_handler_t) { return 0; } // errors are return values only
     const char* snd_strerror (int errnum) { return std::strerror (errnum < 0 ? -errnum : errnum); }
     int snd_config_update_free_global() { return 0; }
     int snd_card_next (int* card) { *card = -1; return 0; }

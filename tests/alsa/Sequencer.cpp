@@ -1,8 +1,8 @@
-// The snd_seq_* functions of the ALSA library that JUCE's Linux MIDI code calls, and what the kernel
-// keeps for them, in this process: clients, their ports, the subscriptions between ports and each
-// application client's queue of incoming events. Devices are added and removed by StandInDevice.
-// Events are delivered at once: there are no queues of timed events. Signatures are checked against
-// the real headers, which declare them.
+// The snd_seq_* and snd_midi_event_* functions of the ALSA library that JUCE's Linux MIDI code calls,
+// and what the kernel keeps for them, in this process: clients, their ports, the subscriptions
+// between ports and each application client's queue of incoming events. Devices are added and
+// removed by StandInDevice. Events are delivered at once: there are no queues of timed events.
+// Signatures are checked against the real headers, which declare them.
 
 #include "StandIn.h"
 
@@ -11,207 +11,119 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <utility>
 
+using Bytes = StandInDevice::Bytes;
+using Address = std::pair<int, int>; // client, port
+
+/** A client of the sequencer: an application's, whose handle it is, or a device's. */
+struct _snd_seq
+{
+    struct Port
+    {
+        std::string name;
+        unsigned int capabilities;
+    };
+
+    /** An event, with the bytes it carries kept beside it. */
+    struct Stored
+    {
+        snd_seq_event_t event;
+        Bytes data;
+    };
+
+    ~_snd_seq() { close (eventFd); }
+
+    int id = -1;
+    std::map<int, Port> ports;
+    std::deque<Stored> queue; // application clients only
+    int eventFd = -1;         // application clients only: readable while queued
+    Stored taken;             // what snd_seq_event_input returned last, until the next call
+    std::function<void (const Bytes&)> receiver; // device clients only
+};
+
 namespace
 {
-/** An event with the data of a variable-length one kept beside it. */
-struct Stored
-{
-    snd_seq_event_t event{};
-    StandInDevice::Bytes data;
-};
-
-struct Port
-{
-    std::string name;
-    unsigned int capabilities = 0;
-};
-
-struct Client
-{
-    std::string name;
-    std::map<int, Port> ports;
-    std::deque<Stored> queue;                     // application clients only
-    int eventFd = -1;                             // application clients only: readable while queued
-    std::function<void (const Stored&)> receiver; // device clients only
-};
-
-bool same (snd_seq_addr_t a, snd_seq_addr_t b)
-{
-    return a.client == b.client && a.port == b.port;
-}
-
-bool isVariable (const snd_seq_event_t& event)
-{
-    return (event.flags & SND_SEQ_EVENT_LENGTH_MASK) != SND_SEQ_EVENT_LENGTH_FIXED;
-}
-
-/** Every member is called with the lock held, and calls nothing outside. */
+/** What the kernel keeps. */
 struct Sequencer
 {
-    static constexpr size_t inputPoolSize = 1000; // events an application client's queue holds
-
-    Port* findPort (snd_seq_addr_t address)
-    {
-        const auto client = clients.find (address.client);
-
-        if (client == clients.end())
-            return nullptr;
-
-        const auto port = client->second.ports.find (address.port);
-        return port == client->second.ports.end() ? nullptr : &port->second;
-    }
-
-    /** Drops the port (any port of the client when -1), with its subscriptions. */
-    void remove (int client, int port)
-    {
-        subscriptions.erase (std::remove_if (subscriptions.begin(), subscriptions.end(),
-                                             [&] (const auto& s)
-                                             {
-                                                 for (auto a : { s.first, s.second })
-                                                     if (a.client == client && (port < 0 || a.port == port))
-                                                         return true;
-
-                                                 return false;
-                                             }),
-                             subscriptions.end());
-    }
-
-    int firstFreeAbove (int after) const
-    {
-        while (clients.count (++after) != 0)
-            ;
-        return after;
-    }
-
-    std::mutex lock;
-    std::condition_variable changed;
-    std::map<int, Client> clients{
-        { SND_SEQ_CLIENT_SYSTEM,
-          { "System",
-            { { SND_SEQ_PORT_SYSTEM_TIMER, { "Timer", StandInDevice::readWrite } },
-              { SND_SEQ_PORT_SYSTEM_ANNOUNCE,
-                { "Announce", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ } } },
-            {},
-            -1,
-            {} } }
-    };
-    std::vector<std::pair<snd_seq_addr_t, snd_seq_addr_t>> subscriptions; // sender, receiver
-    int nextDeviceClient = 20;
+    std::mutex lock; // held by every function that touches the rest
+    std::map<int, _snd_seq> clients;
+    std::vector<std::pair<Address, Address>> subscriptions; // sender, receiver
+    int nextApplicationClient = 128, nextDeviceClient = 20;
 };
 
-Sequencer& sequencer()
+Sequencer kernel;
+
+/** Drops the port, or the client with all its ports when port is -1, and their subscriptions. */
+int remove (int client, int port)
 {
-    static Sequencer s;
-    return s;
+    const std::lock_guard<std::mutex> sl (kernel.lock);
+    const auto at = [&] (Address a) { return a.first == client && (port < 0 || a.second == port); };
+    auto& subscriptions = kernel.subscriptions;
+    subscriptions.erase (std::remove_if (subscriptions.begin(), subscriptions.end(),
+                                         [&] (auto& sub) { return at (sub.first) || at (sub.second); }),
+                         subscriptions.end());
+
+    if (port >= 0)
+        kernel.clients.at (client).ports.erase (port);
+    else
+        kernel.clients.erase (client);
+
+    return 0;
 }
 
-void closeClient (int id)
+int subscribe (Address sender, Address receiver)
 {
-    auto& s = sequencer();
-    {
-        const std::lock_guard<std::mutex> sl (s.lock);
-        s.remove (id, -1);
+    const std::lock_guard<std::mutex> sl (kernel.lock);
 
-        if (s.clients.count (id) != 0 && s.clients.at (id).eventFd >= 0)
-            close (s.clients.at (id).eventFd);
-
-        s.clients.erase (id);
-    }
-    s.changed.notify_all();
-}
-
-// Delivers at once to the subscribers of the event's source port, the only destination JUCE uses.
-// Each copy gets the sender's client and the receiver's address. Returns the number reached.
-int deliver (int sourceClient, const snd_seq_event_t& event, const StandInDevice::Bytes& data)
-{
-    auto& s = sequencer();
-    std::vector<std::pair<std::function<void (const Stored&)>, Stored>> toDevices;
-    int reached = 0;
-
-    {
-        const std::lock_guard<std::mutex> sl (s.lock);
-        const snd_seq_addr_t source{ static_cast<unsigned char> (sourceClient), event.source.port };
-
-        if (s.findPort (source) == nullptr || event.dest.client != SND_SEQ_ADDRESS_SUBSCRIBERS)
+    for (auto a : { sender, receiver })
+        if (kernel.clients.count (a.first) == 0 || kernel.clients.at (a.first).ports.count (a.second) == 0)
             return -EINVAL;
 
-        for (auto& [sender, destination] : s.subscriptions)
-        {
-            if (! same (sender, source) || event.type == SND_SEQ_EVENT_NONE)
-                continue;
+    kernel.subscriptions.emplace_back (sender, receiver);
+    return 0;
+}
 
-            auto& client = s.clients.at (destination.client);
-            Stored stored{ event, data };
-            stored.event.source = source;
-            stored.event.dest = destination;
+// Delivers at once to the subscribers of the event's source port, the only destination JUCE uses:
+// to an application client's queue, or to a device's receiver, outside the lock. Returns the size
+// written, the event and its data.
+int deliver (int sourceClient, const snd_seq_event_t& event)
+{
+    const auto* bytes = static_cast<const unsigned char*> (event.data.ext.ptr);
+    const Bytes data (bytes, bytes + event.data.ext.len);
+    std::vector<std::function<void (const Bytes&)>> devices;
+    {
+        const std::lock_guard<std::mutex> sl (kernel.lock);
+
+        for (auto& [sender, destination] : kernel.subscriptions)
+        {
+            auto& client = kernel.clients.at (destination.first);
+
+            if (sender != Address (sourceClient, event.source.port))
+                continue;
 
             if (client.receiver)
-                toDevices.emplace_back (client.receiver, std::move (stored));
-            else if (client.queue.size() < Sequencer::inputPoolSize)
+                devices.push_back (client.receiver);
+            else if (eventfd_write (client.eventFd, 1) == 0)
             {
-                // The descriptor is raised when the queue stops being empty, lowered when it empties.
-                const eventfd_t one = 1;
-
-                if (client.queue.empty() && write (client.eventFd, &one, sizeof (one)) != sizeof (one))
-                    return -EIO;
-
-                client.queue.push_back (std::move (stored));
+                client.queue.push_back ({ event, data });
+                client.queue.back().event.dest.port = static_cast<unsigned char> (destination.second);
             }
-            else
-                continue;
-
-            ++reached;
         }
     }
 
-    s.changed.notify_all();
+    for (auto& receive : devices)
+        receive (data);
 
-    for (auto& [receiver, stored] : toDevices)
-    {
-        if (isVariable (stored.event))
-            stored.event.data.ext.ptr = stored.data.data();
-
-        receiver (stored);
-    }
-
-    return reached;
-}
-
-snd_seq_addr_t address (int client, int port)
-{
-    return { static_cast<unsigned char> (client), static_cast<unsigned char> (port) };
-}
-
-int subscribe (snd_seq_addr_t sender, snd_seq_addr_t receiver)
-{
-    auto& s = sequencer();
-    const std::lock_guard<std::mutex> sl (s.lock);
-
-    if (s.findPort (sender) == nullptr || s.findPort (receiver) == nullptr)
-        return -EINVAL;
-
-    for (auto& [from, to] : s.subscriptions)
-        if (same (from, sender) && same (to, receiver))
-            return -EBUSY;
-
-    s.subscriptions.emplace_back (sender, receiver);
-    return 0;
+    return static_cast<int> (sizeof (event) + data.size());
 }
 } // namespace
-
-struct _snd_seq
-{
-    int client = -1;
-    bool blocking = true;
-    Stored lastTaken; // what snd_seq_event_input returned last, until the next call
-};
 
 struct _snd_seq_system_info
 {
@@ -234,48 +146,51 @@ struct _snd_seq_port_info
 // clang-format off
 extern "C"
 {
-    // Opens an application client, numbered from 128 (the lowest free) and named "Client-<id>".
-    int snd_seq_open (snd_seq_t** handle, const char*, int, int mode)
+    // Opens an application client, always nonblocking, as JUCE asks, whatever the mode. Its
+    // descriptor counts the events queued.
+    int snd_seq_open (snd_seq_t** handle, const char*, int, int)
     {
-        auto& s = sequencer();
-        const std::lock_guard<std::mutex> sl (s.lock);
-        const auto id = s.firstFreeAbove (127);
-        auto& client = s.clients[id];
-        client.name = "Client-" + std::to_string (id);
-        client.eventFd = eventfd (0, EFD_NONBLOCK | EFD_CLOEXEC);
-        *handle = new _snd_seq{ id, (mode & SND_SEQ_NONBLOCK) == 0, {} };
+            const std::lock_guard<std::mutex> sl (kernel.lock);
+        *handle = &kernel.clients[kernel.nextApplicationClient];
+        (*handle)->id = kernel.nextApplicationClient++;
+        (*handle)->eventFd = eventfd (0, EFD_NONBLOCK | EFD_CLOEXEC | EFD_SEMAPHORE);
         return 0;
     }
 
-    int snd_seq_close (snd_seq_t* seq) { closeClient (seq->client); delete seq; return 0; }
-    int snd_seq_nonblock (snd_seq_t* seq, int nonblock) { seq->blocking = nonblock == 0; return 0; }
-    int snd_seq_set_client_name (snd_seq_t* seq, const char* name) { const std::lock_guard<std::mutex> sl (sequencer().lock); sequencer().clients.at (seq->client).name = name; return 0; }
-    int snd_seq_client_id (snd_seq_t* seq) { return seq->client; }
+    int snd_seq_close (snd_seq_t* seq) { return remove (seq->id, -1); }
+    int snd_seq_nonblock (snd_seq_t*, int) { return 0; }
+    int snd_seq_set_client_name (snd_seq_t*, const char*) { return 0; }
+    int snd_seq_client_id (snd_seq_t* seq) { return seq->id; }
     int snd_seq_poll_descriptors_count (snd_seq_t*, short) { return 1; }
 
     // Output never blocks here: the descriptor says only whether input is waiting.
     int snd_seq_poll_descriptors (snd_seq_t* seq, struct pollfd* pfds, unsigned int, short events)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
-        pfds[0] = { sequencer().clients.at (seq->client).eventFd, events, 0 };
+        pfds[0] = { seq->eventFd, events, 0 };
         return 1;
     }
 
     size_t snd_seq_system_info_sizeof() { return sizeof (snd_seq_system_info_t); }
-    int snd_seq_system_info (snd_seq_t*, snd_seq_system_info_t* info) { const std::lock_guard<std::mutex> sl (sequencer().lock); info->currentClients = static_cast<int> (sequencer().clients.size()); return 0; }
+
+    int snd_seq_system_info (snd_seq_t*, snd_seq_system_info_t* info)
+    {
+        const std::lock_guard<std::mutex> sl (kernel.lock);
+        info->currentClients = static_cast<int> (kernel.clients.size());
+        return 0;
+    }
+
     int snd_seq_system_info_get_cur_clients (const snd_seq_system_info_t* info) { return info->currentClients; }
     size_t snd_seq_client_info_sizeof() { return sizeof (snd_seq_client_info_t); }
     int snd_seq_client_info_get_client (const snd_seq_client_info_t* info) { return info->client; }
     int snd_seq_client_info_get_num_ports (const snd_seq_client_info_t* info) { return info->numPorts; }
 
-    // The first client above the one in the info: a container fresh from *_alloca starts at client
-    // 0, and so skips the System client, as the kernel's query does.
+    // The first client above the one in the info (a container fresh from *_alloca holds client 0).
     int snd_seq_query_next_client (snd_seq_t*, snd_seq_client_info_t* info)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
-        const auto next = sequencer().clients.upper_bound (info->client);
+        const std::lock_guard<std::mutex> sl (kernel.lock);
+        const auto next = kernel.clients.upper_bound (info->client);
 
-        if (next == sequencer().clients.end())
+        if (next == kernel.clients.end())
             return -ENOENT;
 
         *info = { next->first, static_cast<int> (next->second.ports.size()) };
@@ -291,10 +206,10 @@ extern "C"
 
     int snd_seq_query_next_port (snd_seq_t*, snd_seq_port_info_t* info)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
-        const auto client = sequencer().clients.find (info->client);
+        const std::lock_guard<std::mutex> sl (kernel.lock);
+        const auto client = kernel.clients.find (info->client);
 
-        if (client == sequencer().clients.end())
+        if (client == kernel.clients.end())
             return -ENOENT;
 
         const auto next = client->second.ports.upper_bound (info->port);
@@ -304,180 +219,98 @@ extern "C"
 
         info->port = next->first;
         info->capabilities = next->second.capabilities;
-        std::strncpy (info->name, next->second.name.c_str(), sizeof (info->name) - 1);
-        info->name[sizeof (info->name) - 1] = 0;
+        std::snprintf (info->name, sizeof (info->name), "%s", next->second.name.c_str());
         return 0;
     }
 
     // The lowest free port number.
     int snd_seq_create_simple_port (snd_seq_t* seq, const char* name, unsigned int caps, unsigned int)
     {
-        const std::lock_guard<std::mutex> sl (sequencer().lock);
-        auto& ports = sequencer().clients.at (seq->client).ports;
+        const std::lock_guard<std::mutex> sl (kernel.lock);
         int port = 0;
 
-        while (ports.count (port) != 0)
+        while (seq->ports.count (port) != 0)
             ++port;
 
-        ports[port] = { name, caps };
+        seq->ports[port] = { name, caps };
         return port;
     }
 
-    int snd_seq_delete_simple_port (snd_seq_t* seq, int port)
-    {
-        auto& s = sequencer();
-        const std::lock_guard<std::mutex> sl (s.lock);
-        s.remove (seq->client, port);
-        return s.clients.at (seq->client).ports.erase (port) == 1 ? 0 : -ENOENT;
-    }
-
-    int snd_seq_connect_from (snd_seq_t* seq, int myPort, int client, int port) { return subscribe (address (client, port), address (seq->client, myPort)); }
-    int snd_seq_connect_to (snd_seq_t* seq, int myPort, int client, int port) { return subscribe (address (seq->client, myPort), address (client, port)); }
-
-    // Returns the size written: the event and its data.
-    int snd_seq_event_output_direct (snd_seq_t* seq, snd_seq_event_t* ev)
-    {
-        const auto* bytes = static_cast<const unsigned char*> (ev->data.ext.ptr);
-        const auto data = isVariable (*ev) ? StandInDevice::Bytes (bytes, bytes + ev->data.ext.len) : StandInDevice::Bytes();
-        const auto result = deliver (seq->client, *ev, data);
-        return result < 0 ? result : static_cast<int> (sizeof (snd_seq_event_t) + data.size());
-    }
+    int snd_seq_delete_simple_port (snd_seq_t* seq, int port) { return remove (seq->id, port); }
+    int snd_seq_connect_from (snd_seq_t* seq, int myPort, int client, int port) { return subscribe ({ client, port }, { seq->id, myPort }); }
+    int snd_seq_connect_to (snd_seq_t* seq, int myPort, int client, int port) { return subscribe ({ seq->id, myPort }, { client, port }); }
+    int snd_seq_event_output_direct (snd_seq_t* seq, snd_seq_event_t* ev) { return deliver (seq->id, *ev); }
 
     // The oldest event, valid with its data until the next call on the handle.
     int snd_seq_event_input (snd_seq_t* seq, snd_seq_event_t** ev)
     {
-        auto& s = sequencer();
-        std::unique_lock<std::mutex> sl (s.lock);
-        const auto pending = [&] { return s.clients.count (seq->client) == 0 || ! s.clients.at (seq->client).queue.empty(); };
+        const std::lock_guard<std::mutex> sl (kernel.lock);
+        eventfd_t one = 0;
 
-        if (seq->blocking)
-            s.changed.wait (sl, pending);
-
-        *ev = nullptr;
-
-        if (s.clients.count (seq->client) == 0 || s.clients.at (seq->client).queue.empty())
+        if (seq->queue.empty() || eventfd_read (seq->eventFd, &one) != 0)
             return -EAGAIN;
 
-        auto& client = s.clients.at (seq->client);
-        seq->lastTaken = std::move (client.queue.front());
-        client.queue.pop_front();
-        eventfd_t value = 0;
-
-        if (client.queue.empty() && read (client.eventFd, &value, sizeof (value)) != sizeof (value))
-            return -EIO;
-
-        sl.unlock();
-        s.changed.notify_all();
-
-        if (isVariable (seq->lastTaken.event))
-            seq->lastTaken.event.data.ext.ptr = seq->lastTaken.data.data();
-
-        *ev = &seq->lastTaken.event;
+        seq->taken = std::move (seq->queue.front());
+        seq->queue.pop_front();
+        seq->taken.event.data.ext.ptr = seq->taken.data.data();
+        *ev = &seq->taken.event;
         return 1;
     }
 
-    int snd_seq_event_input_pending (snd_seq_t* seq, int) { const std::lock_guard<std::mutex> sl (sequencer().lock); return static_cast<int> (sequencer().clients.at (seq->client).queue.size()); }
+    int snd_seq_event_input_pending (snd_seq_t* seq, int)
+    {
+        const std::lock_guard<std::mutex> sl (kernel.lock);
+        return static_cast<int> (seq->queue.size());
+    }
+
     int snd_seq_free_event (snd_seq_event_t*) { return 0; } // an event taken belongs to its handle
+
+    // The coder keeps no state, so there is none: JUCE hands the encoder one whole message at a time
+    // and reads an incoming event only through the decoder. Every event carries its bytes as
+    // variable-length data.
+    int snd_midi_event_new (size_t, snd_midi_event_t** dev) { *dev = nullptr; return 0; }
+    void snd_midi_event_free (snd_midi_event_t*) {}
+    void snd_midi_event_reset_encode (snd_midi_event_t*) {}
+    void snd_midi_event_reset_decode (snd_midi_event_t*) {}
+
+    long snd_midi_event_encode (snd_midi_event_t*, const unsigned char* buf, long count, snd_seq_event_t* ev)
+    {
+        ev->type = SND_SEQ_EVENT_USR_VAR0;
+        ev->flags = SND_SEQ_EVENT_LENGTH_VARIABLE;
+        ev->data.ext = { static_cast<unsigned int> (count), const_cast<unsigned char*> (buf) };
+        return count;
+    }
+
+    long snd_midi_event_decode (snd_midi_event_t*, unsigned char* buf, long count, const snd_seq_event_t* ev)
+    {
+        if (ev->data.ext.len > static_cast<size_t> (count))
+            return -ENOMEM;
+
+        std::memcpy (buf, ev->data.ext.ptr, ev->data.ext.len);
+        return static_cast<long> (ev->data.ext.len);
+    }
 } // extern "C"
 // clang-format on
 
-StandInDevice::StandInDevice (std::string clientName, std::vector<PortSpec> portSpecs)
-    : name (std::move (clientName))
-    , ports (std::move (portSpecs))
-{
-}
-
-int StandInDevice::plugIn (int id)
+void StandInDevice::plugIn()
 {
     unplug();
-    snd_midi_event_t* decoder = nullptr;
-    snd_midi_event_new (0, &decoder);
-    auto& s = sequencer();
-    const std::lock_guard<std::mutex> sl (s.lock);
-
-    if (id < 0)
-        id = std::exchange (s.nextDeviceClient, s.nextDeviceClient + 4);
-
-    auto& client = s.clients[clientId = id];
-    client.name = name;
-
-    for (size_t i = 0; i < ports.size(); ++i)
-        client.ports[static_cast<int> (i)] = { ports[i].name, ports[i].capabilities };
-
-    client.receiver = [receive = receiver, decoder = std::shared_ptr<snd_midi_event_t> (
-                                               decoder, &snd_midi_event_free)] (const Stored& stored)
-    {
-        Bytes bytes (stored.data.size() + 3);
-        const auto size = snd_midi_event_decode (decoder.get(), bytes.data(),
-                                                 static_cast<long> (bytes.size()), &stored.event);
-        bytes.resize (size > 0 ? static_cast<size_t> (size) : 0);
-
-        if (receive)
-            receive (bytes);
-    };
-
-    return id;
+    const std::lock_guard<std::mutex> sl (kernel.lock);
+    auto& client =
+        kernel.clients[clientId = std::exchange (kernel.nextDeviceClient, kernel.nextDeviceClient + 4)];
+    client.ports[0] = { portName, capabilities };
+    client.receiver = receiver;
 }
 
 void StandInDevice::unplug()
 {
     if (clientId >= 0)
-        closeClient (std::exchange (clientId, -1));
+        remove (std::exchange (clientId, -1), -1);
 }
 
-void StandInDevice::sendSysex (const Bytes& bytes, int port)
+void StandInDevice::send (const Bytes& bytes) const
 {
-    snd_seq_event_t event;
-    snd_seq_ev_clear (&event);
-    event.type = SND_SEQ_EVENT_SYSEX;
-    event.flags = SND_SEQ_EVENT_LENGTH_VARIABLE;
-    event.data.ext.len = static_cast<unsigned int> (bytes.size());
-    snd_seq_ev_set_source (&event, static_cast<unsigned char> (port));
-    snd_seq_ev_set_subs (&event);
-    deliver (clientId, event, bytes);
-}
-
-void StandInDevice::sendMessages (const Bytes& bytes, int port)
-{
-    snd_midi_event_t* encoder = nullptr;
-    snd_midi_event_new (16, &encoder);
-
-    for (auto byte : bytes)
-    {
-        snd_seq_event_t event;
-        snd_seq_ev_clear (&event);
-
-        if (snd_midi_event_encode_byte (encoder, byte, &event) == 1)
-        {
-            snd_seq_ev_set_source (&event, static_cast<unsigned char> (port));
-            snd_seq_ev_set_subs (&event);
-            deliver (clientId, event, {});
-        }
-    }
-
-    snd_midi_event_free (encoder);
-}
-
-bool StandInSequencer::waitUntilTaken()
-{
-    auto& s = sequencer();
-    std::unique_lock<std::mutex> sl (s.lock);
-    return s.changed.wait_for (sl, std::chrono::seconds (5),
-                               [&]
-                               {
-                                   return std::all_of (s.clients.begin(), s.clients.end(),
-                                                       [] (const auto& c) { return c.second.queue.empty(); });
-                               });
-}
-
-std::vector<std::string> StandInSequencer::getApplicationClientNames()
-{
-    const std::lock_guard<std::mutex> sl (sequencer().lock);
-    std::vector<std::string> names;
-
-    for (auto& client : sequencer().clients)
-        if (client.second.eventFd >= 0)
-            names.push_back (client.second.name);
-
-    return names;
+    snd_seq_event_t event{};
+    snd_midi_event_encode (nullptr, bytes.data(), static_cast<long> (bytes.size()), &event);
+    deliver (clientId, event);
 }
