@@ -55,10 +55,10 @@ void GuiTestSupport::turnWheel (juce::Component& component, juce::Point<int> pos
                                     juce::Time::currentTimeMillis(), wheel);
 }
 
-void GuiTestSupport::pressKeyInWindow (juce::Component& component, const juce::KeyPress& key)
+bool GuiTestSupport::pressKeyInWindow (juce::Component& component, const juce::KeyPress& key)
 {
-    if (auto* peer = component.getPeer())
-        peer->handleKeyPress (key);
+    auto* peer = component.getPeer();
+    return peer != nullptr && peer->handleKeyPress (key);
 }
 
 void GuiTestSupport::type (juce::TextEditor& editor, const juce::String& text)

