@@ -13,7 +13,6 @@
 namespace
 {
 using GuiTestSupport::countPixels;
-using GuiTestSupport::factoryPreset;
 using K = juce::KeyPress;
 
 /** A panel on the factory preset in a window, driven with keys, wheel and mouse through the window. */
@@ -54,7 +53,7 @@ protected:
     void numberBoxValueChanged (NumberBoxComponent<int>* box) override { heard.push_back (box->getValue()); }
 
     std::vector<int> heard;
-    KARVELOEditorPreset::Ptr preset = factoryPreset();
+    KARVELOEditorPreset::Ptr preset = GuiTestSupport::factoryPreset();
     MainContentComponent panel{ preset };
     GuiTestSupport::HostWindow window{ panel };
 };
@@ -63,11 +62,11 @@ using NumberBoxTest = PanelFixture;
 using ViewBindingTest = PanelFixture;
 using Panel = PanelFixture;
 
-const auto isAmber = [] (juce::Colour c)
-{ return c.getRed() >= 200 && c.getBlue() <= 100 && c.getGreen() >= 100 && c.getGreen() <= 220; };
+const auto isAmber = [] (auto c) { return c.getRed() >= 200 && c.getGreen() >= 100 && c.getBlue() <= 100; };
 const auto isPink = [] (auto c) { return c.getRed() >= 200 && c.getGreen() <= 130 && c.getBlue() >= 100; };
 const auto isCyan = [] (auto c) { return c.getRed() <= 150 && c.getGreen() >= 170 && c.getBlue() >= 200; };
 const auto isRing = [] (juce::Colour c) { return c.getBlue() >= 200 && c.getRed() <= 160; };
+
 /** The mean difference per channel, alpha included, between two pictures of one size over an area. */
 double difference (const juce::Image& painted, const juce::Image& expected, juce::Rectangle<int> area)
 {
@@ -486,7 +485,7 @@ TEST (PanelLights, FadeAndTouch)
         std::vector<juce::Rectangle<int>> areas;
     };
 
-    MainContentComponent panel (factoryPreset(), { 40, 80, 80, 5 });
+    MainContentComponent panel (GuiTestSupport::factoryPreset(), { 40, 80, 80, 5 });
     auto* repaints = new RepaintRecorder();
     panel.setCachedComponentImage (repaints);
     panel.setVisible (true);
@@ -572,8 +571,7 @@ TEST_F (Panel, MatchesReference)
         EXPECT_LT (difference (painted, expected, expected.getBounds()), 0.75) << size.toString();
 
         for (auto* view : panel.getChildren())
-            EXPECT_LT (difference (painted, expected, view->getBounds()), 1.5)
-                << view->getBounds().toString();
+            EXPECT_LT (difference (painted, expected, view->getBounds()), 1.5) << view->getName();
     }
 }
 
@@ -583,8 +581,7 @@ TEST (Pictures, ButtonsShowTheirStateSharply)
     const auto shows = [] (juce::Component& button, const char* name)
     {
         const auto larger = juce::ImageFileFormat::loadFrom (
-            juce::File (KARVELO_TEST_DATA_DIR)
-                .getSiblingFile ("../resources/" + juce::String (name) + "@2x.png"));
+            HexFile::getTestDataFile ("../../resources/" + juce::String (name) + "@2x.png"));
         const auto painted = button.createComponentSnapshot (button.getLocalBounds(), true, 2.0f);
         return difference (painted, larger, larger.getBounds()) == 0.0;
     };
@@ -592,15 +589,13 @@ TEST (Pictures, ButtonsShowTheirStateSharply)
     // The switch clicked, then stored as the model stores it; hover and press leave the picture alone.
     ImageToggleButton toggle ("CC Note Toggle Button", Pictures::switchOff(), Pictures::switchOn());
     toggle.setSize (53, 35);
-    juce::Value shared;
-    toggle.getToggleStateValue().referTo (shared);
     toggle.triggerClick();
     MessageLoop::drain();
     EXPECT_TRUE (shows (toggle, "switch_on"));
 
     for (auto [stored, name] : { std::pair<juce::var, const char*> (0, "switch_off"), { "1", "switch_on" } })
     {
-        shared = stored;
+        toggle.getToggleStateValue() = stored;
         toggle.setState (juce::Button::buttonDown);
         EXPECT_TRUE (shows (toggle, name)) << name;
     }
