@@ -185,11 +185,13 @@ TEST_F (NumberBoxTest, InRangeOnly)
 
 TEST_F (ViewBindingTest, StoreShowsEverywhere)
 {
-    // Two blocks stored before the message loop turns, as two replies or a file handed to a new
-    // window are: the boxes' pending notifications of the first must not write it back. Buttons that
-    // stay notes show that the views read their type at construction, when binding "TYPE" calls nobody.
+    // Two blocks stored before the message loop turns on a new window's panel, as a file handed to a
+    // new window or two quick replies are: the boxes' pending notifications must not write an old
+    // number back. Buttons that stay notes show that the views read their type at construction,
+    // when binding "TYPE" calls nobody.
     juce::Random random (57);
     const auto block = HexFile::randomValidBlock (random);
+    MainContentComponent fresh (preset);
     ASSERT_TRUE (preset->setData (HexFile::randomValidBlock (random)) && preset->setData (block));
     MessageLoop::drain();
     EXPECT_EQ (preset->getData(), block);
@@ -197,12 +199,12 @@ TEST_F (ViewBindingTest, StoreShowsEverywhere)
     for (int i = 0; i < KARVELOControlMap::numControls; ++i)
     {
         const auto& control = KARVELOControlMap::getControls()[(size_t) i];
-        EXPECT_EQ (panel.getBoxes (i).getChannelBox().getValue(), block[control.channelOffset] + 1) << i;
-        EXPECT_EQ (panel.getBoxes (i).getCcBox().getValue(), block[control.numberOffset]) << i;
+        EXPECT_EQ (fresh.getBoxes (i).getChannelBox().getValue(), block[control.channelOffset] + 1) << i;
+        EXPECT_EQ (fresh.getBoxes (i).getCcBox().getValue(), block[control.numberOffset]) << i;
     }
 
     for (int i = 0; i < 24; ++i)
-        EXPECT_EQ (panel.getSwitchView (i).getTypeButton().showsOnImage(),
+        EXPECT_EQ (fresh.getSwitchView (i).getTypeButton().showsOnImage(),
                    block[66 + 3 * MainContentComponent::getPresetSwitchIndex (i) + 1] == 1)
             << "switch view " << i;
 }
