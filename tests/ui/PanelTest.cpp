@@ -573,7 +573,8 @@ TEST_F (Panel, MatchesReference)
         EXPECT_LT (difference (painted, expected, expected.getBounds()), 0.75) << size.toString();
 
         for (auto* view : panel.getChildren())
-            EXPECT_LT (difference (painted, expected, view->getBounds()), 1.5) << view->getName();
+            EXPECT_LT (difference (painted, expected, view->getBounds()), 1.5)
+                << view->getPosition().toString();
     }
 }
 
@@ -617,7 +618,6 @@ TEST (Pictures, AboutShowsVersionAndClosesOnClick)
 
     // The version line takes its own clicks; a press alone does not close the window.
     GuiTestSupport::HostWindow window (about);
-    MessageLoop::drain();
     GuiTestSupport::click (about, { 250, 115 });
     GuiTestSupport::press (about, { 250, 230 });
     EXPECT_TRUE (window.isOnDesktop());
