@@ -47,9 +47,9 @@ struct Tool : ::testing::Test
         std::ostringstream out, err;
         const KarveloTool::Environment environment{ out, err, [this] { return system->createLayer(); }, 150,
                                                     150 };
-        const auto status =
-            KarveloTool::run (juce::StringArray::fromTokens (commandLine, " ", "\""), environment);
-        return { status, out.str(), err.str() };
+        // A braced list is evaluated in order: the run ends before its output is read.
+        return { KarveloTool::run (juce::StringArray::fromTokens (commandLine, " ", "\""), environment),
+                 out.str(), err.str() };
     }
 
     int statusOf (const juce::String& commandLine) { return std::get<0> ((*this) (commandLine)); }
@@ -137,8 +137,7 @@ TEST_F (Tool, ShowDiffAndConvert)
 
 TEST_F (Tool, ConvertsAFolder)
 {
-    const auto in = folder.getChildFile ("in");
-    ASSERT_TRUE (in.createDirectory());
+    ASSERT_TRUE (folder.getChildFile ("in").createDirectory());
     write ("in/a.karvelo", factoryFile);
     write ("in/b.syx", HexFile::read ("capture_preset_after_others.hex"));
     write ("in/c.syx", HexFile::read ("capture_without_preset.hex"));
@@ -154,9 +153,7 @@ TEST_F (Tool, ConvertsAFolder)
     EXPECT_EQ (blockIn ("out/b.syx"), blockIn ("in/b.syx"));
     EXPECT_EQ (folder.getChildFile ("out").getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2);
 
-    const auto json = MappingFormats::toJson (factoryBlock);
-    write ("in/a.json", ByteArray (reinterpret_cast<const juce::uint8*> (json.toRawUTF8()),
-                                   (int) json.getNumBytesAsUTF8()));
+    ASSERT_TRUE (folder.getChildFile ("in/a.json").replaceWithText (MappingFormats::toJson (factoryBlock)));
     ASSERT_TRUE (folder.getChildFile ("in/c.syx").deleteFile());
     EXPECT_EQ ((*this) ("convert --to karvelo in out"),
                Outcome (1, "",
