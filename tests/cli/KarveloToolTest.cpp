@@ -4,25 +4,40 @@
 #include "TemporaryFolder.h"
 #include "engine/MappingFormats.h"
 #include "engine/PresetFormats.h"
+#include "engine/SafeFileWriter.h"
+#include "model/KARVELOEditorPreset.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
+using namespace PresetFormats;
+using HexFile::contentsOf;
+
 const ByteArray factoryFile = HexFile::read ("factory_preset.hex");
 const ByteArray factoryBlock = HexFile::factoryBlock();
+
+/** The block the capture, the spreadsheet and the JSON vectors hold: the factory preset with strip
+    3's second knob on CC 74, channel 2; strip 1's mute on CC 64, channel 16; the master fader's
+    channel byte 0x10, which no MIDI channel has. */
+ByteArray editedBlock()
+{
+    auto block = factoryBlock;
+    block.set (14, 0x01), block.set (15, 74);
+    block.set (66, 0x0f), block.set (67, 1), block.set (68, 64);
+    block.set (64, 0x10);
+    return block;
+}
 
 /** Runs the tool in-process on virtual MIDI devices, in a folder of its own. */
 struct Tool : ::testing::Test
 {
-    struct Outcome
-    {
-        int status;
-        std::string out, err;
-    };
+    /** The exit status, standard output and standard error. */
+    using Outcome = std::tuple<int, std::string, std::string>;
 
     Tool() { folder.get().setAsCurrentWorkingDirectory(); }
     ~Tool() override { previousDirectory.setAsCurrentWorkingDirectory(); }
@@ -32,10 +47,12 @@ struct Tool : ::testing::Test
         std::ostringstream out, err;
         const KarveloTool::Environment environment{ out, err, [this] { return system->createLayer(); }, 150,
                                                     150 };
-        const auto status =
-            KarveloTool::run (juce::StringArray::fromTokens (commandLine, " ", "\""), environment);
-        return { status, out.str(), err.str() };
+        // A braced list is evaluated in order: the run ends before its output is read.
+        return { KarveloTool::run (juce::StringArray::fromTokens (commandLine, " ", "\""), environment),
+                 out.str(), err.str() };
     }
+
+    int statusOf (const juce::String& commandLine) { return std::get<0> ((*this) (commandLine)); }
 
     juce::File write (const juce::String& name, const ByteArray& bytes)
     {
@@ -44,12 +61,7 @@ struct Tool : ::testing::Test
         return file;
     }
 
-    static ByteArray contentOf (const juce::File& file) { return HexFile::contentsOf (file); }
-
-    ByteArray blockIn (const juce::String& name) const
-    {
-        return PresetFormats::readFile (folder.getChildFile (name)).block;
-    }
+    ByteArray blockIn (const juce::String& name) const { return readFile (folder.getChildFile (name)).block; }
 
     const juce::File previousDirectory = juce::File::getCurrentWorkingDirectory();
     TemporaryFolder folder;
@@ -61,118 +73,101 @@ TEST_F (Tool, UsageHelpAndExitStatus)
 {
     write ("factory.karvelo", factoryFile);
 
-    const std::pair<const char*, int> cases[] = {
-        { "--help", 0 },
-        { "--version", 0 },
-        { "set --help", 0 },
-        { "help diff", 0 },
-        { "", 2 },
-        { "frob", 2 },
-        { "show", 2 },
-        { "show a b", 2 },
-        { "show x.txt", 2 },
-        { "show --xml x.karvelo", 2 },
-        { "convert --to", 2 },
-        { "send f.karvelo --port", 2 },
-        { "show nothing.karvelo", 1 },
-        { "show .", 2 },
-        { "diff factory.karvelo nothing.csv", 1 },
-    };
+    // Success speaks on standard output only, failure on standard error only.
+    const std::pair<const char*, int> cases[] = { { "--help", 0 },
+                                                  { "--version", 0 },
+                                                  { "set --help", 0 },
+                                                  { "help diff", 0 },
+                                                  { "", 2 },
+                                                  { "frob", 2 },
+                                                  { "show", 2 },
+                                                  { "show a b", 2 },
+                                                  { "show x.txt", 2 },
+                                                  { "convert --to", 2 },
+                                                  { "send f.karvelo --port", 2 },
+                                                  { "show .", 2 },
+                                                  { "diff factory.karvelo nothing.csv", 1 } };
 
-    for (const auto& [commandLine, status] : cases)
+    for (auto [commandLine, status] : cases)
     {
-        const auto outcome = (*this) (commandLine);
-        EXPECT_EQ (outcome.status, status) << commandLine;
-        // Success speaks on standard output only, failure on standard error only.
-        EXPECT_EQ (outcome.out.empty(), status != 0) << commandLine;
-        EXPECT_EQ (outcome.err.empty(), status == 0) << commandLine;
+        const auto [actual, out, err] = (*this) (commandLine);
+        EXPECT_EQ (actual, status) << commandLine;
+        EXPECT_EQ (out.empty(), status != 0) << commandLine;
+        EXPECT_EQ (err.empty(), status == 0) << commandLine;
     }
 
-    EXPECT_EQ ((*this) ("--version").out, "karvelo " KARVELO_VERSION "\n");
-    EXPECT_EQ ((*this) ("show nothing.karvelo").err, "karvelo: nothing.karvelo: No such file or directory\n");
-    EXPECT_EQ ((*this) ("show --xml x.karvelo").err,
-               "karvelo show: unknown option --xml\nTry 'karvelo show --help'.\n");
+    EXPECT_EQ ((*this) ("--version"), Outcome (0, "karvelo " KARVELO_VERSION "\n", ""));
+    EXPECT_EQ ((*this) ("show --xml x.karvelo"),
+               Outcome (2, "", "karvelo show: unknown option --xml\nTry 'karvelo show --help'.\n"));
 
     // Output that cannot be written (a full disk) is a failure.
     std::ostream nowhere (nullptr);
     std::ostringstream err;
-    const KarveloTool::Environment full{ nowhere, err, {} };
-    EXPECT_EQ (KarveloTool::run ({ "show", "factory.karvelo" }, full), 1);
+    EXPECT_EQ (KarveloTool::run ({ "show", "factory.karvelo" }, { nowhere, err, {} }), 1);
     EXPECT_EQ (err.str(), "karvelo: cannot write the output\n");
 }
 
-TEST_F (Tool, ShowDiffAndConvertThroughEveryFormat)
+TEST_F (Tool, ShowDiffAndConvert)
 {
     write ("factory.karvelo", factoryFile);
     write ("capture.syx", HexFile::read ("capture_preset_after_others.hex"));
-
-    EXPECT_EQ ((*this) ("show factory.karvelo").out, MappingFormats::toTable (factoryBlock).toStdString());
-    EXPECT_EQ ((*this) ("show --csv factory.karvelo").out,
-               MappingFormats::toCsv (factoryBlock).toStdString());
-    EXPECT_EQ ((*this) ("show factory.karvelo --json").out,
-               MappingFormats::toJson (factoryBlock).toStdString());
+    EXPECT_EQ ((*this) ("show factory.karvelo --csv"),
+               Outcome (0, MappingFormats::toCsv (factoryBlock).toStdString(), ""));
 
     // The capture's preset through every format and back to a preset file.
     for (auto* step : { "convert capture.syx a.json", "convert a.json b.CSV", "convert b.CSV c.syx",
                         "convert c.syx d.karvelo" })
-        ASSERT_EQ ((*this) (step).status, 0) << step;
+        ASSERT_EQ (statusOf (step), 0) << step;
 
-    EXPECT_EQ (blockIn ("d.karvelo"), blockIn ("capture.syx"));
-    EXPECT_EQ (contentOf (folder.getChildFile ("c.syx"))[4], 0x64); // written as a SendPreset
-
-    const auto differences = (*this) ("diff factory.karvelo d.karvelo");
-    EXPECT_EQ (differences.status, 1);
-    EXPECT_EQ (differences.out, "strip 1 mute button: note 1 on channel 1 -> cc 64 on channel 16\n"
-                                "strip 3 knob 2: cc 25 on channel 1 -> cc 74 on channel 2\n"
-                                "master fader: cc 62 on channel 1 -> cc 62 on channel 17\n");
-    const auto same = (*this) ("diff capture.syx b.CSV");
-    EXPECT_TRUE (same.status == 0 && same.out.empty());
+    EXPECT_EQ (blockIn ("d.karvelo"), editedBlock());
+    EXPECT_EQ ((*this) ("diff factory.karvelo d.karvelo"),
+               Outcome (1,
+                        "strip 1 mute button: note 1 on channel 1 -> cc 64 on channel 16\n"
+                        "strip 3 knob 2: cc 25 on channel 1 -> cc 74 on channel 2\n"
+                        "master fader: cc 62 on channel 1 -> cc 62 on channel 17\n",
+                        ""));
+    EXPECT_EQ ((*this) ("diff capture.syx b.CSV"), Outcome (0, "", ""));
 
     // A bad file is named and nothing is written.
     ASSERT_TRUE (folder.getChildFile ("bad.csv").replaceWithText ("\n\n"));
-    const auto bad = (*this) ("convert bad.csv out.karvelo");
-    EXPECT_EQ (bad.status, 1);
-    EXPECT_EQ (bad.err, "karvelo: bad.csv: no header and no rows\n");
+    EXPECT_EQ ((*this) ("convert bad.csv out.karvelo"),
+               Outcome (1, "", "karvelo: bad.csv: no header and no rows\n"));
     EXPECT_FALSE (folder.getChildFile ("out.karvelo").exists());
 }
 
 TEST_F (Tool, ConvertsAFolder)
 {
-    const auto in = folder.getChildFile ("in");
-    ASSERT_TRUE (in.createDirectory());
+    ASSERT_TRUE (folder.getChildFile ("in").createDirectory());
     write ("in/a.karvelo", factoryFile);
     write ("in/b.syx", HexFile::read ("capture_preset_after_others.hex"));
     write ("in/c.syx", HexFile::read ("capture_without_preset.hex"));
     write ("in/a.json", factoryFile); // becomes a.syx as well
     write ("in/notes.txt", { 'x' });
 
-    const auto outcome = (*this) ("convert --to syx in out");
-    EXPECT_EQ (outcome.status, 1);
-    EXPECT_EQ (outcome.err, "karvelo: in/a.json: not UTF-8 text\n"
-                            "karvelo: in/c.syx: no Karvelo preset in 3 messages\n"
-                            "karvelo: 2 of 4 files not converted\n");
-    EXPECT_EQ (contentOf (folder.getChildFile ("out/a.syx")), HexFile::read ("send_preset_factory.hex"));
+    EXPECT_EQ ((*this) ("convert --to syx in out"),
+               Outcome (1, "",
+                        "karvelo: in/a.json: not UTF-8 text\n"
+                        "karvelo: in/c.syx: no Karvelo preset in 3 messages\n"
+                        "karvelo: 2 of 4 files not converted\n"));
+    EXPECT_EQ (contentsOf (folder.getChildFile ("out/a.syx")), HexFile::read ("send_preset_factory.hex"));
     EXPECT_EQ (blockIn ("out/b.syx"), blockIn ("in/b.syx"));
     EXPECT_EQ (folder.getChildFile ("out").getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2);
 
-    const auto json = MappingFormats::toJson (factoryBlock);
-    write ("in/a.json", ByteArray (reinterpret_cast<const juce::uint8*> (json.toRawUTF8()),
-                                   (int) json.getNumBytesAsUTF8()));
+    ASSERT_TRUE (folder.getChildFile ("in/a.json").replaceWithText (MappingFormats::toJson (factoryBlock)));
     ASSERT_TRUE (folder.getChildFile ("in/c.syx").deleteFile());
-    EXPECT_EQ ((*this) ("convert --to karvelo in out").err,
-               "karvelo: in/a.karvelo: not converted: a.json also becomes a.karvelo\n"
-               "karvelo: 1 of 3 files not converted\n");
+    EXPECT_EQ ((*this) ("convert --to karvelo in out"),
+               Outcome (1, "",
+                        "karvelo: in/a.karvelo: not converted: a.json also becomes a.karvelo\n"
+                        "karvelo: 1 of 3 files not converted\n"));
 }
 
 TEST_F (Tool, Set)
 {
     const auto preset = write ("live.karvelo", factoryFile);
     ASSERT_TRUE (preset.createSymbolicLink (folder.getChildFile ("link.karvelo"), true));
-    ASSERT_EQ (chmod (preset.getFullPathName().toRawUTF8(), 0600), 0);
 
-    EXPECT_EQ ((*this) ("set link.karvelo strip=3 control=knob2 cc=74 channel=2 control=mute note=40 "
-                        "strip=1 control=solo type=cc strip=master channel=16")
-                   .status,
+    EXPECT_EQ (statusOf ("set link.karvelo strip=3 control=knob2 cc=74 channel=2 control=mute note=40 "
+                         "strip=1 control=solo type=cc strip=master channel=16"),
                0);
 
     auto expected = factoryBlock;
@@ -182,32 +177,28 @@ TEST_F (Tool, Set)
     expected.set (64, 15);                                             // master fader: channel 16
     EXPECT_EQ (blockIn ("live.karvelo"), expected);
     EXPECT_TRUE (folder.getChildFile ("link.karvelo").isSymbolicLink());
-    struct stat status;
-    ASSERT_EQ (stat (preset.getFullPathName().toRawUTF8(), &status), 0);
-    EXPECT_EQ (status.st_mode & 0777, 0600u);
 
     // A .syx file keeps every other message; only the preset's block changes.
     const auto capture = HexFile::read ("capture_preset_after_others.hex");
     write ("capture.syx", capture);
-    ASSERT_EQ ((*this) ("set capture.syx strip=8 control=fader number=100").status, 0);
+    ASSERT_EQ (statusOf ("set capture.syx strip=8 control=fader number=100"), 0);
     auto changed = capture;
     changed.set (capture.indexOf (0x3d), 100); // strip 8's fader sent CC 61 (3d)
-    EXPECT_EQ (contentOf (folder.getChildFile ("capture.syx")), changed);
+    EXPECT_EQ (contentsOf (folder.getChildFile ("capture.syx")), changed);
 
     // A mapping in karvelo's own layout is changed; a spreadsheet's, which would lose its own, is not.
-    ASSERT_EQ ((*this) ("convert live.karvelo live.json").status, 0);
-    EXPECT_EQ ((*this) ("set live.json strip=2 control=recarm note=99").status, 0);
+    ASSERT_EQ (statusOf ("convert live.karvelo live.json"), 0);
+    EXPECT_EQ (statusOf ("set live.json strip=2 control=recarm note=99"), 0);
     expected.set (93 + 2, 99); // strip 2 record-arm: switch 9
     EXPECT_EQ (blockIn ("live.json"), expected);
     expected.set (95, 6);
-    const auto sheet =
-        write ("sheet.csv", contentOf (HexFile::getTestDataFile ("mapping_from_spreadsheet.csv")));
-    const auto refusal = (*this) ("set sheet.csv strip=1 control=knob1 cc=1");
-    EXPECT_EQ (refusal.status, 1);
-    EXPECT_EQ (refusal.err,
-               "karvelo: sheet.csv: not changed: its layout is not the one karvelo writes, and would be "
-               "lost; convert it to .karvelo, change that and convert it back\n");
-    EXPECT_EQ (contentOf (sheet), contentOf (HexFile::getTestDataFile ("mapping_from_spreadsheet.csv")));
+    const auto sheet = contentsOf (HexFile::getTestDataFile ("mapping_from_spreadsheet.csv"));
+    EXPECT_EQ (
+        (*this) ("set " + write ("sheet.csv", sheet).getFileName() + " strip=1 control=knob1 cc=1"),
+        Outcome (1, "",
+                 "karvelo: sheet.csv: not changed: its layout is not the one karvelo writes, and would be "
+                 "lost; convert it to .karvelo, change that and convert it back\n"));
+    EXPECT_EQ (contentsOf (folder.getChildFile ("sheet.csv")), sheet);
 
     // Nothing is written unless every setting is valid.
     const std::pair<const char*, const char*> refused[] = {
@@ -217,26 +208,23 @@ TEST_F (Tool, Set)
           "control=knob4: a control is knob1, knob2, knob3, mute, solo, recarm or fader" },
         { "strip=3 control=knob1 cc=1 strip=4 channel=2", "channel=2 needs strip= and control= before it" },
         { "strip=3 control=knob1 control=knob2 cc=5",
-          "strip 3 knob 1: nothing to set (channel=, cc=, note=, number= "
-          "or type=)" },
+          "strip 3 knob 1: nothing to set (channel=, cc=, note=, number= or type=)" },
         { "strip=master control=knob1", "control=knob1: the master strip has only its fader" },
         { "strip=2 control=fader volume=3",
-          "unknown setting \"volume\" (strip, control, channel, cc, note, number or "
-          "type)" },
+          "unknown setting \"volume\" (strip, control, channel, cc, note, number or type)" }
     };
 
     for (const auto& [settings, why] : refused)
     {
-        const auto outcome = (*this) ("set live.karvelo " + juce::String (settings));
-        EXPECT_EQ (outcome.status, 2) << settings;
-        EXPECT_EQ (outcome.err, "karvelo set: " + std::string (why) + "\nTry 'karvelo set --help'.\n");
+        EXPECT_EQ ((*this) ("set live.karvelo " + juce::String (settings)),
+                   Outcome (2, "", "karvelo set: " + std::string (why) + "\nTry 'karvelo set --help'.\n"));
     }
 
     EXPECT_EQ (blockIn ("live.karvelo"), expected);
 
     ASSERT_EQ (chmod (preset.getFullPathName().toRawUTF8(), 0444), 0);
-    EXPECT_EQ ((*this) ("set live.karvelo strip=1 control=knob1 cc=1").err,
-               "karvelo: live.karvelo: the file is read-only\n");
+    EXPECT_EQ ((*this) ("set live.karvelo strip=1 control=knob1 cc=1"),
+               Outcome (1, "", "karvelo: live.karvelo: the file is read-only\n"));
     EXPECT_EQ (blockIn ("live.karvelo"), expected);
 }
 
@@ -244,33 +232,219 @@ TEST_F (Tool, SendAndReceiveThroughTheEngine)
 {
     SimulatedKarvelo controller (system);
     write ("capture.syx", HexFile::read ("capture_preset_after_others.hex"));
-
-    EXPECT_EQ ((*this) ("send capture.syx").status, 0);
-    EXPECT_EQ (controller.getBlock(), blockIn ("capture.syx"));
-
+    EXPECT_EQ (statusOf ("send capture.syx"), 0);
+    EXPECT_EQ (controller.getBlock(), editedBlock());
     controller.setBlock (factoryBlock);
-    EXPECT_EQ ((*this) ("receive --port=Karvelo received.json").status, 0);
+    EXPECT_EQ (statusOf ("receive --port=Karvelo received.json"), 0);
     EXPECT_EQ (blockIn ("received.json"), factoryBlock);
 
     // A corrupted reply is not written; a controller that does not answer fails both ways.
     SimulatedKarvelo::Faults faults;
     faults.corruptedReply = true;
     controller.setFaults (faults);
-    const auto corrupted = (*this) ("receive corrupted.karvelo");
-    EXPECT_EQ (corrupted.status, 1);
-    EXPECT_EQ (corrupted.err, "karvelo: Karvelo: no valid preset within 150 ms\n");
+    EXPECT_EQ ((*this) ("receive corrupted.karvelo"),
+               Outcome (1, "", "karvelo: Karvelo: no valid preset within 150 ms\n"));
     EXPECT_FALSE (folder.getChildFile ("corrupted.karvelo").exists());
-
     faults = {};
     faults.noAnswer = true;
     controller.setFaults (faults);
-    EXPECT_EQ ((*this) ("send capture.syx").err, "karvelo: Karvelo: no acknowledgement within 150 ms\n");
-    EXPECT_EQ ((*this) ("receive x.karvelo").status, 1);
+    EXPECT_EQ ((*this) ("send capture.syx"),
+               Outcome (1, "", "karvelo: Karvelo: no acknowledgement within 150 ms\n"));
+    EXPECT_EQ (statusOf ("receive x.karvelo"), 1);
 
-    const auto elsewhere = (*this) ("send capture.syx --port Other");
-    EXPECT_EQ (elsewhere.status, 1);
-    EXPECT_EQ (elsewhere.err, "karvelo: no MIDI input and output named \"Other\"\n");
-
+    EXPECT_EQ ((*this) ("send capture.syx --port Other"),
+               Outcome (1, "", "karvelo: no MIDI input and output named \"Other\"\n"));
     system->plugOutput ("Synth");
-    EXPECT_EQ ((*this) ("ports").out, "input   Karvelo\noutput  Karvelo\noutput  Synth\n");
+    EXPECT_EQ (std::get<1> ((*this) ("ports")), "input   Karvelo\noutput  Karvelo\noutput  Synth\n");
+}
+
+TEST (PresetFormats, RoundTripOrSayWhy)
+{
+    const auto decodeBytes = [] (Format format, const ByteArray& bytes)
+    { return decode (format, bytes.begin(), (size_t) bytes.size()); };
+
+    // The first preset among other messages; a SendPreset too, whatever its device byte; the
+    // mapping vectors.
+    EXPECT_EQ (decodeBytes (Format::sysEx, HexFile::read ("capture_preset_after_others.hex")).block,
+               editedBlock());
+    auto sent = HexFile::read ("send_preset_factory.hex");
+    sent.set (2, 0x05);
+    EXPECT_EQ (decodeBytes (Format::sysEx, sent).block, factoryBlock);
+    EXPECT_TRUE (decodeBytes (Format::preset, HexFile::read ("file_146.hex")).ok());
+
+    for (auto name : { "mapping_from_spreadsheet.csv", "mapping.json" })
+        EXPECT_EQ (readFile (HexFile::getTestDataFile (name)).block, editedBlock()) << name;
+
+    const auto file = encode (Format::preset, factoryBlock);
+    EXPECT_EQ (ByteArray (static_cast<const juce::uint8*> (file.getData()), (int) file.getSize()),
+               factoryFile);
+    juce::Random random (13);
+
+    for (int i = 0; i < 1000; ++i)
+    {
+        auto block = HexFile::randomValidBlock (random);
+
+        for (auto format : { Format::preset, Format::sysEx, Format::csv, Format::json })
+        {
+            const auto content = encode (format, block);
+            ASSERT_EQ (decode (format, content.getData(), content.getSize()).block, block)
+                << extensionOf (format);
+        }
+
+        // With a few bytes spoilt, or cut short, the formats' check agrees with the preset's own.
+        for (int faults = random.nextInt (3); --faults >= 0;)
+            block.set (random.nextInt (138), static_cast<juce::uint8> (random.nextInt (256)));
+
+        if (i % 100 == 0)
+            block.resize (137 + random.nextInt (3));
+
+        ASSERT_EQ (checkBlock (block).isEmpty(), KARVELOEditorPreset().isValidData (block))
+            << checkBlock (block);
+    }
+
+    auto invalid = factoryFile, otherProduct = factoryFile, badNumber = factoryFile;
+    invalid.set (7 + 67, 2);
+    otherProduct.set (3, 0x32);
+    badNumber.set (7 + 137, 0x80);
+
+    const std::tuple<Format, ByteArray, juce::String> cases[] = {
+        { Format::sysEx, HexFile::read ("capture_without_preset.hex"), "no Karvelo preset in 3 messages" },
+        { Format::sysEx, HexFile::read ("capture_preset_cut_short.hex"),
+          "no Karvelo preset in 4 messages: message 2 begins as one but is cut short after 43 bytes of 146" },
+        { Format::sysEx, {}, "no Karvelo preset in 0 messages" },
+        { Format::sysEx, { 0x01, 0x02 }, "no Karvelo preset in 0 messages and 2 stray bytes" },
+        { Format::sysEx, otherProduct, "no Karvelo preset in 1 message" },
+        { Format::sysEx, invalid,
+          "message 1, a Karvelo preset: byte 67 (strip 1 mute button, type) is 2; a type is 0 (note) or 1 "
+          "(cc)" },
+        { Format::preset, HexFile::read ("file_145.hex"), "145 bytes; a preset file has 146" },
+        { Format::preset, badNumber, "byte 137 (strip 8 solo button, number) is 128; a value is 0 to 127" },
+        { Format::csv, { 'a', 0xff, 'b' }, "not UTF-8 text" }
+    };
+
+    for (const auto& [format, bytes, expected] : cases)
+        EXPECT_EQ (decodeBytes (format, bytes).error, expected);
+}
+
+TEST (PresetFormats, RegularFilesOnly)
+{
+    TemporaryFolder folder;
+    const auto pipe = folder.getChildFile ("pipe.syx"), huge = folder.getChildFile ("huge.syx");
+    ASSERT_EQ (mkfifo (pipe.getFullPathName().toRawUTF8(), 0600), 0);
+    ASSERT_TRUE (huge.create().wasOk() && truncate (huge.getFullPathName().toRawUTF8(), 1LL << 32) == 0);
+    ASSERT_TRUE (folder.getChildFile ("folder.csv").createDirectory());
+
+    EXPECT_EQ (readFile (pipe).error, "not a regular file"); // a pipe with no writer is not waited for
+    EXPECT_EQ (readFile (huge).error, "larger than 16 MiB");
+    EXPECT_EQ (readFile (folder.getChildFile ("folder.csv")).error, "a folder, not a file");
+    EXPECT_EQ (readFile (folder.getChildFile ("absent.json")).error, "No such file or directory");
+    EXPECT_EQ (readFile (folder.getChildFile ("preset.txt")).error,
+               "the extension does not name a format (.karvelo, .syx, .csv or .json)");
+}
+
+TEST (Mappings, FirstBadValueNamedByRowAndField)
+{
+    EXPECT_EQ (readFile (HexFile::getTestDataFile ("mapping_bad_channel_row12.csv")).error,
+               "row 12 (line 13), channel: \"0\" is not a channel (1 to 16, or 17 to 128 for a stored byte "
+               "beyond MIDI's channels)");
+
+    const auto csv = MappingFormats::toCsv (factoryBlock);
+    const auto rowEdited = [&] (int row, const juce::String& from, const juce::String& to)
+    {
+        auto lines = juce::StringArray::fromLines (csv);
+        lines.set (row, lines[row].replaceFirstOccurrenceOf (from, to));
+        return lines.joinIntoString ("\n");
+    };
+
+    const auto json = MappingFormats::toJson (factoryBlock);
+    const std::tuple<Format, juce::String, juce::String> cases[] = {
+        { Format::csv, rowEdited (1, ",16,", ",128,"),
+          "row 1 (line 2), number: \"128\" is not a number 0 to 127" },
+        { Format::csv, rowEdited (2, "knob,cc", "knob,note"),
+          "row 2 (line 3), type: \"note\" is not possible: a knob sends control changes (cc) only" },
+        { Format::csv, rowEdited (4, "button", "fader"),
+          "row 4 (line 5), kind: \"fader\" does not match strip 1 mute button, a button" },
+        { Format::csv, rowEdited (57, "master", "9"),
+          "row 57 (line 58), strip: \"9\" is not a strip (1 to 8, or master)" },
+        { Format::csv, rowEdited (5, "solo,button,note", "knob1,knob,cc"),
+          "row 5 (line 6): strip 1 knob 1 is given again (first in row 1)" },
+        { Format::csv, rowEdited (3, ",18,", ",,"), "row 3 (line 4), number: missing" },
+        { Format::csv, rowEdited (3, ",cc,", ",\"c\nc\","),
+          "row 3 (line 4), type: \"c\\nc\" is not a type (cc or note)" },
+        { Format::csv, rowEdited (3, "knob3", juce::String::repeatedString ("x", 50)),
+          "row 3 (line 4), control: \"" + juce::String::repeatedString ("x", 40)
+              + "...\" is not a control of a strip (knob1, knob2, knob3, mute, solo, recarm or fader)" },
+        { Format::csv, rowEdited (0, "channel", "chan"),
+          "line 1: no \"channel\" column (the header reads "
+          "strip,control,kind,type,channel,number,conflicts)" },
+        { Format::csv, csv.upToLastOccurrenceOf ("master", false, false), "no row for master fader" },
+        { Format::csv, csv + "\"8,knob1", "line 59: a quoted field never ends" },
+        { Format::json, json.replaceFirstOccurrenceOf ("\"channel\": 1", "\"channel\": \"1\""),
+          "row 1 (controls[0]), channel: \"1\" is not a channel (1 to 16, or 17 to 128 for a stored byte "
+          "beyond MIDI's channels)" },
+        { Format::json, json.replaceFirstOccurrenceOf ("\"number\": 17", "\"number\": 17.5"),
+          "row 2 (controls[1]), number: 17.5 is not a number 0 to 127" },
+        { Format::json, json.replaceFirstOccurrenceOf ("\"strip\": 1", "\"strip\": null"),
+          "row 1 (controls[0]), strip: missing" },
+        { Format::json, json.replaceFirstOccurrenceOf ("}", "},"),
+          "not JSON: line 3, column 115: Syntax error" },
+        { Format::json, "[]", "not a Karvelo mapping: no \"controls\" list" },
+        { Format::json, "{ \"\\\"\": [ \"\", \"{\" ], \"\"",
+          "not a Karvelo mapping: line 1, column 23: an empty name" },
+        { Format::json, "{ \"a\": - x }",
+          "not a Karvelo mapping: line 1, column 10: a minus sign without a number" },
+        { Format::json, "{ \"a\": \"[[[\",\n \"b\": 1234567890123456789 }",
+          "not a Karvelo mapping: line 2, column 25: a number too long" },
+        { Format::json, juce::String::repeatedString ("[", 100000),
+          "not a Karvelo mapping: line 1, column 33: nested too deep" },
+        { Format::json, "{ \"controls\": [ 1 ] }", "row 1 (controls[0]): not an object" }
+    };
+
+    for (const auto& [format, text, expected] : cases)
+        EXPECT_EQ (decode (format, text.toRawUTF8(), text.getNumBytesAsUTF8()).error, expected);
+}
+
+TEST (Mappings, TableMarks)
+{
+    auto block = editedBlock();
+    block.set (1, 17); // strip 1's first knob now sends what its second sends
+
+    const auto table = juce::StringArray::fromLines (MappingFormats::toTable (block));
+    EXPECT_EQ (table[0], "strip   control  type  channel  number  conflicts with");
+    EXPECT_EQ (table[1], "1       knob1    cc    1        17      strip 1 knob 2");
+    EXPECT_EQ (table[4], "1       mute     cc    16       64");
+    EXPECT_EQ (table[57], "master  fader    cc    17*      62");
+    EXPECT_EQ (table[58], "* outside MIDI's channels 1 to 16: the stored byte plus one, kept as it is");
+}
+
+TEST (SafeFileWriterBatch, AllOrNothing)
+{
+    TemporaryFolder folder;
+    const auto kept = folder.getChildFile ("kept"), readOnly = folder.getChildFile ("read-only");
+    ASSERT_TRUE (kept.replaceWithText ("old") && readOnly.replaceWithText ("old"));
+    ASSERT_TRUE (chmod (kept.getFullPathName().toRawUTF8(), 0640) == 0
+                 && chmod (readOnly.getFullPathName().toRawUTF8(), 0444) == 0);
+    const auto files = [&]
+    { return folder.get().getNumberOfChildFiles (juce::File::findFilesAndDirectories); };
+
+    {
+        SafeFileWriter::Batch uncommitted;
+        EXPECT_TRUE (uncommitted.add (kept, "new", 3));
+    }
+
+    EXPECT_EQ (kept.loadFileAsString(), "old");
+    EXPECT_EQ (files(), 2) << "a temporary file was left";
+
+    SafeFileWriter::Batch batch;
+    EXPECT_TRUE (batch.add (kept, "new", 3) && batch.add (folder.getChildFile ("fresh"), "fresh", 5));
+    EXPECT_FALSE (batch.add (readOnly, "new", 3));
+    EXPECT_EQ (kept.loadFileAsString(), "old"); // nothing takes its place before the commit
+    EXPECT_TRUE (batch.commit().isEmpty());
+    EXPECT_EQ (kept.loadFileAsString() + folder.getChildFile ("fresh").loadFileAsString()
+                   + readOnly.loadFileAsString(),
+               "newfreshold");
+    EXPECT_EQ (files(), 3);
+    struct stat status;
+    ASSERT_EQ (stat (kept.getFullPathName().toRawUTF8(), &status), 0);
+    EXPECT_EQ (status.st_mode & 07777, 0640u);
 }
