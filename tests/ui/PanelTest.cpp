@@ -563,6 +563,8 @@ TEST_F (Panel, MatchesReference)
     // Over the whole panel and over each view's own area, which a view out of place, a caption beside
     // the wrong box or a number not painted shows at once; the views stay where they are when the
     // window is larger or smaller.
+    // A changed look gets a new reference from the screenshot program, on a private display:
+    // xvfb-run -a build/tools/screenshots/karvelo_screenshots /tmp/shots tests/data/golden/panel_factory.png
     const auto expected =
         juce::ImageFileFormat::loadFrom (HexFile::getTestDataFile ("golden/panel_factory.png"));
 

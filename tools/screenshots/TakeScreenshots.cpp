@@ -36,23 +36,24 @@ public:
     std::exit (1);
 }
 
+void writePicture (const juce::File& file, const juce::Image& image)
+{
+    file.deleteFile();
+    juce::FileOutputStream stream (file);
+
+    if (! image.isValid() || ! stream.openedOk()
+        || ! juce::PNGImageFormat().writeImageToStream (image, stream))
+        fail ("cannot write " + file.getFullPathName());
+
+    std::printf ("%s\n", file.getFullPathName().toRawUTF8());
+}
+
 /** A picture at each scale, written as name.png and name@2x.png. */
 void write (const juce::File& folder, const juce::String& name,
             const std::function<juce::Image (float)>& paint)
 {
     for (auto scale : scales)
-    {
-        const auto file = folder.getChildFile (name + (scale == 1.0f ? "" : "@2x") + ".png");
-        const auto image = paint (scale);
-        file.deleteFile();
-        juce::FileOutputStream stream (file);
-
-        if (! image.isValid() || ! stream.openedOk()
-            || ! juce::PNGImageFormat().writeImageToStream (image, stream))
-            fail ("cannot write " + file.getFullPathName());
-
-        std::printf ("%s\n", file.getFullPathName().toRawUTF8());
-    }
+        writePicture (folder.getChildFile (name + (scale == 1.0f ? "" : "@2x") + ".png"), paint (scale));
 }
 
 juce::Image snapshot (juce::Component& component, float scale)
@@ -200,8 +201,8 @@ juce::JUCEApplicationBase* noApplication()
 
 int main (int argc, char* argv[])
 {
-    if (argc != 2)
-        fail ("usage: karvelo_screenshots FOLDER");
+    if (argc != 2 && argc != 3)
+        fail ("usage: karvelo_screenshots FOLDER [PANEL-REFERENCE.png]");
 
     const auto folder =
         juce::File::getCurrentWorkingDirectory().getChildFile (juce::String::fromUTF8 (argv[1]));
@@ -223,6 +224,7 @@ int main (int argc, char* argv[])
     system->plugInput ("Midi Through Port-0");
     system->plugOutput ("Midi Through Port-0");
     SimulatedKarvelo controller (system, "Karvelo MIDI 1");
+    EditorPreset::Ptr newPreset;
 
     {
         KarveloEditorApplication app ([system] { return system->createLayer(); },
@@ -352,9 +354,21 @@ int main (int argc, char* argv[])
         box->exitModalState (0);
         MessageLoop::runFor (200);
 
+        newPreset = app.createDefaultPreset();
         monitor = nullptr;
         window = nullptr;
         app.shutdown();
+    }
+
+    // The panel test's reference picture, when asked for: a new preset's panel as it paints itself.
+    if (argc == 3)
+    {
+        MainContentComponent panel (dynamic_cast<KARVELOEditorPreset*> (newPreset.get()));
+        panel.setSize (940, 721);
+        MessageLoop::runFor (100);
+        writePicture (
+            juce::File::getCurrentWorkingDirectory().getChildFile (juce::String::fromUTF8 (argv[2])),
+            snapshot (panel, 1.0f));
     }
 
     scratch.deleteRecursively();
