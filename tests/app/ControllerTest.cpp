@@ -5,23 +5,42 @@
 
 namespace
 {
-using Controller = ApplicationFixture;
-
 const juce::String warning = "warning Karvelo Editor: ";
 const auto noDevice = warning + "MIDI Device is not found.  Verify MIDI Settings in the MIDI Setup window.";
 const auto noAnswer = warning + "No Preset Acknowledgement returned. Verify Midi Input Settings.";
 
-// A device list as shown, the selected rows starred.
-juce::String rowsOf (juce::ListBox& list)
+struct Controller : ApplicationFixture
 {
-    juce::StringArray rows;
+    // "<open inputs> / <open outputs>".
+    juce::String ports() const
+    {
+        const auto midi = app->getMidiManager();
+        return midi->getOpenMidiInputNames().joinIntoString (", ") + " / "
+               + midi->getOpenMidiOutputNames().joinIntoString (", ");
+    }
 
-    for (int row = 0; row < list.getModel()->getNumRows(); ++row)
-        rows.add ((list.isRowSelected (row) ? "*" : "")
-                  + dynamic_cast<MidiDeviceListBoxModel&> (*list.getModel()).deviceNames[row]);
+    // A device list as shown, the selected rows starred.
+    static juce::String rowsOf (juce::ListBox& list)
+    {
+        juce::StringArray rows;
 
-    return rows.joinIntoString (", ");
-}
+        for (int row = 0; row < list.getModel()->getNumRows(); ++row)
+            rows.add ((list.isRowSelected (row) ? "*" : "")
+                      + dynamic_cast<MidiDeviceListBoxModel&> (*list.getModel()).deviceNames[row]);
+
+        return rows.joinIntoString (", ");
+    }
+
+    // One of the open MIDI Setup window's buttons: "OK", "Cancel" or "Apply".
+    juce::Button& setupButton (const juce::String& name) const
+    {
+        for (auto* child : app->getMidiSetupWindow()->getPanel().getChildren())
+            if (child->getName() == name)
+                return dynamic_cast<juce::Button&> (*child);
+
+        throw std::logic_error ("no button " + name.toStdString());
+    }
+};
 } // namespace
 
 TEST_F (Controller, SendAndLoad)
@@ -53,20 +72,12 @@ TEST_F (Controller, SendAndLoad)
     controller.plugIn();
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return ports() == "Karvelo / Karvelo"; }));
 
-    // Loaded into a window edited through its views, the views edited show the controller's preset.
-    // (Every view following a stored block: ViewBindingTest.StoreShowsEverywhere.)
-    auto& panel = panelOf (window (0));
-    panel.getFaderView (8).getChannelBox().setValue (16, juce::sendNotificationSync);
-    panel.getSwitchView (9).getTypeButton().setToggleState (true, juce::sendNotificationSync);
-    settle (50);
+    // Loads once plugged in again. (The views following the block loaded: ViewBindingTest.)
     controller.setBlock (variedBlock (9));
     invoke (window (0), CommandIDs::loadFromHardware);
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return presetOf (window (0)).getData() == variedBlock (9); }));
     settle();
     EXPECT_EQ (shown(), "");
-    EXPECT_EQ (panel.getFaderView (8).getChannelBox().getValue(), variedBlock (9)[64] + 1);
-    const auto typeOffset = 66 + 3 * MainContentComponent::getPresetSwitchIndex (9) + 1;
-    EXPECT_EQ (panel.getSwitchView (9).getTypeButton().getToggleState(), variedBlock (9)[typeOffset] == 1);
 }
 
 TEST_F (Controller, MidiSetup)
@@ -94,11 +105,8 @@ TEST_F (Controller, MidiSetup)
     panel->getInputList().selectRow (1);
     const auto keys = system->plugInput ("Keys");
     EXPECT_TRUE (inputsBecome ("Karvelo, *Drum Pads, Keys")) << rowsOf (panel->getInputList());
-    EXPECT_EQ (panel->getSelectedInputDeviceName(), "Drum Pads");
     system->unplug (drums);
     EXPECT_TRUE (inputsBecome ("Karvelo, Keys")) << rowsOf (panel->getInputList());
-    EXPECT_EQ (panel->getSelectedInputDeviceName(), "");
-    EXPECT_EQ (panel->getInputListMessage(), "");
 
     panel->selectInputDevice ("Keys");
     setupButton ("Apply").triggerClick();
@@ -119,8 +127,8 @@ TEST_F (Controller, MidiSetup)
     panel = &app->getMidiSetupWindow()->getPanel();
     system->unplug (keys);
     system->unplug (controller.getEditorInput());
-    EXPECT_TRUE (MessageLoop::runUntil ([&] { return panel->getInputListMessage().isNotEmpty(); }));
-    EXPECT_TRUE (panel->getInputListMessage().startsWith ("No MIDI inputs found"))
+    EXPECT_TRUE (MessageLoop::runUntil (
+        [&] { return panel->getInputListMessage().startsWith ("No MIDI inputs found"); }))
         << panel->getInputListMessage();
     EXPECT_TRUE (panel->getInputListMessage().contains ("audio group"));
     EXPECT_EQ (panel->getOutputListMessage(), "") << "the controller's output is still there";

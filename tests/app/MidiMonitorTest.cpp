@@ -1,14 +1,22 @@
 #include "ApplicationFixture.h"
-#include "EngineFixture.h"
 #include "app/CommandIDs.h"
-#include "app/MidiMonitorComponent.h"
 
 namespace
 {
-struct MidiMonitor : EngineFixture
+// The application with its monitor window open.
+struct MidiMonitor : ApplicationFixture
 {
-    // The text of each line after its time, once there are `count` lines.
-    juce::StringArray shown (int count)
+    MidiMonitorComponent& open()
+    {
+        start();
+        invoke (CommandIDs::midiMonitor);
+        invoke (CommandIDs::midiMonitor);
+        EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, MIDI Monitor") << "one monitor only";
+        return app->getMidiMonitorWindow()->getMonitor();
+    }
+
+    // The text of each line after its time, from the first on, once there are `count` lines.
+    static juce::String lines (MidiMonitorComponent& monitor, int count, int first = 0)
     {
         MessageLoop::runUntil ([&] { return monitor.getLines().size() >= count; });
         juce::StringArray texts;
@@ -16,45 +24,44 @@ struct MidiMonitor : EngineFixture
         for (auto& line : monitor.getLines())
             texts.add (line.fromFirstOccurrenceOf (" ", false, false).trim());
 
-        return texts;
+        return texts.joinIntoString ("\n", first);
     }
-
-    MidiTraffic::Ptr traffic{ new MidiTraffic (manager) };
-    MidiMonitorComponent monitor{ traffic,
-                                  [] { return std::optional<ByteArray> (HexFile::factoryBlock()); } };
 };
-
-using MonitorWindow = ApplicationFixture;
 } // namespace
 
 TEST_F (MidiMonitor, ListsBothDirections)
 {
-    // The controller acknowledges the preset sent.
-    const auto sendPreset = HexFile::read ("send_preset_factory.hex");
-    manager->sendMidiMessage (juce::MidiMessage (sendPreset.begin(), sendPreset.size()));
-    EXPECT_EQ (shown (2).joinIntoString ("\n"), "out  SendPreset, 146 bytes, acknowledged\n"
-                                                "in   Acknowledgement, 10 bytes");
+    auto& monitor = open();
+    auto& activity = panelOf (window (0)).getActivity();
+    window (0).toFront (true);
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return activity.isPowerOn(); })) << "both ports are open";
 
-    // Notes and controllers are matched with the controls that send them; nothing else is.
-    controller.sendFromController (juce::MidiMessage::controllerEvent (1, 19, 64));      // strip 1's fader
-    controller.sendFromController (juce::MidiMessage::noteOn (1, 2, (juce::uint8) 100)); // strip 1's solo
-    controller.sendFromController (juce::MidiMessage::controllerEvent (2, 19, 64));
-    controller.sendFromController (juce::MidiMessage::noteOff (1, 1, (juce::uint8) 0)); // strip 1's mute
+    // The controller acknowledges the preset sent.
+    invoke (window (0), CommandIDs::sendToHardware);
+    EXPECT_EQ (lines (monitor, 2),
+               "out  SendPreset, 146 bytes, acknowledged\nin   Acknowledgement, 10 bytes");
+
+    // Notes and controllers are matched with the controls of the front window's preset that send
+    // them, nothing else is; the window shows the value its strip 1 fader was sent.
+    controller.sendFromController (juce::MidiMessage::controllerEvent (1, 19, 64));
+    controller.sendFromController (juce::MidiMessage::noteOn (1, 2, (juce::uint8) 100));
+    controller.sendFromController (juce::MidiMessage::controllerEvent (2, 19, 65));
+    controller.sendFromController (juce::MidiMessage::noteOff (1, 1, (juce::uint8) 0));
     controller.sendFromController (juce::MidiMessage::noteOff (16, 127, (juce::uint8) 0));
     controller.sendFromController (juce::MidiMessage::pitchWheel (3, 8192));
-    EXPECT_EQ (shown (8).joinIntoString ("\n", 2),
-               "in   CC 19 = 64, channel 1 - strip 1 fader\n"
-               "in   Note On 2 velocity 100, channel 1 - strip 1 solo button\n"
-               "in   CC 19 = 64, channel 2 - no control of this preset\n"
-               "in   Note Off 1 velocity 0, channel 1 - strip 1 mute button\n"
-               "in   Note Off 127 velocity 0, channel 16 - no control of this preset\n"
-               "in   Pitch Bend 8192, channel 3");
+    EXPECT_EQ (lines (monitor, 8, 2), "in   CC 19 = 64, channel 1 - strip 1 fader\n"
+                                      "in   Note On 2 velocity 100, channel 1 - strip 1 solo button\n"
+                                      "in   CC 19 = 65, channel 2 - no control of this preset\n"
+                                      "in   Note Off 1 velocity 0, channel 1 - strip 1 mute button\n"
+                                      "in   Note Off 127 velocity 0, channel 16 - no control of this preset\n"
+                                      "in   Pitch Bend 8192, channel 3");
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return activity.getTouchedValue (6) == 64; }));
 
     // Each line starts with the time of day to the millisecond.
     const auto time = monitor.getLines()[0].upToFirstOccurrenceOf (" ", false, false);
     EXPECT_TRUE (time.length() == 12 && time.containsOnly ("0123456789:.") && time[2] == ':') << time;
 
-    // Copy takes the selected lines, or all of them.
+    // Copy takes the selected lines.
     monitor.getList().selectRow (1);
     monitor.getList().selectRow (3, false, false);
     monitor.copySelectedLines();
@@ -70,11 +77,15 @@ TEST_F (MidiMonitor, ListsBothDirections)
     monitor.setPaused (false);
     monitor.clear();
     controller.sendFromController (juce::MidiMessage::midiStop());
-    EXPECT_EQ (shown (1).joinIntoString ("\n"), "in   Stop");
+    EXPECT_EQ (lines (monitor, 1), "in   Stop");
+
+    system->unplug (controller.getEditorOutput());
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return ! activity.isPowerOn(); })) << "the output is gone";
 }
 
 TEST_F (MidiMonitor, BoundedHistory)
 {
+    auto& monitor = open();
     constexpr int sent = 3 * (int) MidiMonitorComponent::maximumLines;
 
     for (int i = 0; i < sent; ++i)
@@ -84,31 +95,4 @@ TEST_F (MidiMonitor, BoundedHistory)
     ASSERT_TRUE (MessageLoop::runUntil (
         [&] { return monitor.getLines().joinIntoString ("\n").endsWith ("Stop"); }, 20000));
     EXPECT_EQ (monitor.getLines().size(), (int) MidiMonitorComponent::maximumLines);
-}
-
-TEST_F (MonitorWindow, FollowsFrontWindow)
-{
-    start();
-    window (0).toFront (true);
-    auto& activity = panelOf (window (0)).getActivity();
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return activity.isPowerOn(); })) << "both ports are open";
-
-    // Strip 1's fader sends CC 19 on channel 1 in the factory preset: the front window lights MIDI
-    // and its fader shows the value.
-    controller.sendFromController (juce::MidiMessage::controllerEvent (1, 19, 77));
-    EXPECT_TRUE (MessageLoop::runUntil ([&] { return activity.isMidiLit(); }));
-    EXPECT_TRUE (MessageLoop::runUntil ([&] { return activity.getTouchedValue (6) == 77; }));
-
-    // The monitor names the control of the front editor window that sent it.
-    invoke (CommandIDs::midiMonitor);
-    invoke (CommandIDs::midiMonitor);
-    EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, MIDI Monitor") << "one monitor only";
-    controller.sendFromController (juce::MidiMessage::controllerEvent (1, 16, 5));
-    auto& monitor = app->getMidiMonitorWindow()->getMonitor();
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return monitor.getLines().size() > 0; }));
-    EXPECT_TRUE (monitor.getLines()[0].endsWith ("CC 16 = 5, channel 1 - strip 1 knob 1"))
-        << monitor.getLines()[0];
-
-    system->unplug (controller.getEditorOutput());
-    EXPECT_TRUE (MessageLoop::runUntil ([&] { return ! activity.isPowerOn(); })) << "the output is gone";
 }

@@ -8,8 +8,6 @@
 
 namespace
 {
-using Answer = DesktopServices::Answer;
-
 class Recovery : public ApplicationFixture
 {
 protected:
@@ -21,7 +19,7 @@ protected:
         juce::Array<ByteArray> contents;
 
         for (const auto& file : files)
-            contents.add (contentsOf (file));
+            contents.add (HexFile::contentsOf (file));
 
         return contents;
     }
@@ -101,7 +99,8 @@ TEST_F (Recovery, RestartOffersWhatWasLeft)
     start ({ writePresetFile ("Set.karvelo", variedBlock (4)).getFullPathName() }, { Answer::no });
     EXPECT_EQ (shown(), question (1)); // discarded
     EXPECT_EQ (desktopWindows(), "Karvelo Editor Set.karvelo");
-    EXPECT_EQ (kept(), juce::Array<ByteArray> ({ contentsOf (junk), fileImageOf (variedBlock (3)) }));
+    EXPECT_EQ (kept(),
+               juce::Array<ByteArray> ({ HexFile::contentsOf (junk), fileImageOf (variedBlock (3)) }));
     stop();
     close (lock);
     junk.deleteFile();

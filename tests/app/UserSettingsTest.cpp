@@ -1,23 +1,14 @@
 #include "app/UserSettings.h"
-#include "TemporaryFolder.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
+#include "ApplicationFixture.h"
 
 namespace
 {
-struct UserSettingsTest : ::testing::Test
+using UserSettingsTest = ApplicationFixture; // for its own XDG config home
+
+juce::File preset (int n)
 {
-    UserSettingsTest() { setenv ("XDG_CONFIG_HOME", folder.get().getFullPathName().toRawUTF8(), 1); }
-    ~UserSettingsTest() override { unsetenv ("XDG_CONFIG_HOME"); }
-
-    juce::File settingsFile() const { return folder.getChildFile ("karvelo-editor/karvelo-editor.settings"); }
-
-    juce::File preset (int n) const { return folder.getChildFile ("p" + juce::String (n) + ".karvelo"); }
-
-    TemporaryFolder folder;
-};
+    return juce::File ("/p" + juce::String (n) + ".karvelo");
+}
 } // namespace
 
 TEST_F (UserSettingsTest, RecentFiles)
@@ -35,13 +26,14 @@ TEST_F (UserSettingsTest, RecentFiles)
         names.add (file.getFileNameWithoutExtension());
 
     EXPECT_EQ (names.joinIntoString (" "), "p5 p12 p11 p10 p9 p8 p7 p6 p4 p3");
-    EXPECT_TRUE (settingsFile().existsAsFile()) << "not under the XDG config home";
+    EXPECT_TRUE (folder.getChildFile ("config/karvelo-editor/karvelo-editor.settings").existsAsFile());
 }
 
 TEST_F (UserSettingsTest, DamagedSettings)
 {
-    ASSERT_TRUE (settingsFile().getParentDirectory().createDirectory());
+    const auto file = folder.getChildFile ("config/karvelo-editor/karvelo-editor.settings");
     const juce::String head = "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=";
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
     const auto zoom = [&] (const char* value)
     { return head + "\"zoomPercent\" val=\"" + value + "\"/></PROPERTIES>"; };
 
@@ -49,7 +41,7 @@ TEST_F (UserSettingsTest, DamagedSettings)
                                   zoom ("130"), zoom ("-75"), zoom ("big"), zoom ("1e9") })
     {
         SCOPED_TRACE (contents);
-        ASSERT_TRUE (settingsFile().replaceWithText (contents));
+        ASSERT_TRUE (file.replaceWithText (contents));
         UserSettings settings;
         EXPECT_TRUE (settings.getRecentFiles().isEmpty());
         EXPECT_EQ (settings.getZoomPercent(), 100);
@@ -59,7 +51,7 @@ TEST_F (UserSettingsTest, DamagedSettings)
     }
 
     // A folder where the file should be: nothing can be kept, and nothing fails.
-    ASSERT_TRUE (settingsFile().deleteFile() && settingsFile().createDirectory());
+    ASSERT_TRUE (file.deleteFile() && file.createDirectory());
     UserSettings settings;
     settings.addRecentFile (preset (2));
     EXPECT_EQ (settings.getRecentFiles().getFirst(), preset (2));
