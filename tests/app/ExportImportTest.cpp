@@ -15,23 +15,17 @@ const juce::String warning = "warning Karvelo Editor: ";
 TEST_F (Exchange, SysEx)
 {
     start();
-    const auto bare = folder.getChildFile ("Live");
-    const auto file = folder.getChildFile ("Live.syx");
-    const auto factory = HexFile::read ("send_preset_factory.hex");
+    const auto file = folder.getChildFile ("Varied.syx");
 
-    // The factory preset exactly as the engine sends it; a bare name gets ".syx", and the completed
-    // name is asked about before it is replaced: Cancel keeps it, Replace writes.
-    desktop->files = { bare, bare, bare };
-    desktop->answers = { Answer::cancel, Answer::yes };
+    // The factory preset exactly as the engine sends it, under a bare name given ".syx" (the question
+    // before a completed name is replaced: Windows.SaveAsAddsExtension); the window stays as it was.
+    desktop->files = { folder.getChildFile ("Live"), file };
     invoke (window (0), CommandIDs::exportSysEx);
-    EXPECT_EQ (HexFile::contentsOf (file), factory);
+    EXPECT_EQ (HexFile::contentsOf (folder.getChildFile ("Live.syx")),
+               HexFile::read ("send_preset_factory.hex"));
     presetOf (window (0)).setData (variedBlock (3));
     invoke (window (0), CommandIDs::exportSysEx);
-    EXPECT_EQ (HexFile::contentsOf (file), factory);
-    invoke (window (0), CommandIDs::exportSysEx);
-    const auto question =
-        " | ask Select filename to export: \"Live.syx\" already exists. Replace it? [Replace//Cancel]";
-    EXPECT_EQ (shown(), sysExDialog + " | " + sysExDialog + question + " | " + sysExDialog + question);
+    EXPECT_EQ (shown(), sysExDialog + " | " + sysExDialog);
     EXPECT_EQ (window (0).getName(), "Karvelo Editor Untitled 1");
 
     // Imported: the first preset of the file exported, then of a capture with other messages, each
