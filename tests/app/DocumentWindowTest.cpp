@@ -15,7 +15,6 @@ TEST_F (Windows, NumberingAndQuit)
 {
     start();
     invoke (CommandIDs::newDocument);
-    EXPECT_EQ (presetOf (window (1)).getData(), HexFile::factoryBlock());
     desktop->answers = { Answer::no };
     invoke (window (1), CommandIDs::closeWindow); // even an unedited window asks
     EXPECT_EQ (shown(), ask + "Untitled 2");

@@ -12,7 +12,7 @@ const juce::String mappingDialog = "save Select filename to export: *.csv;*.html
 const juce::String warning = "warning Karvelo Editor: ";
 } // namespace
 
-TEST_F (Exchange, SysEx)
+TEST_F (Exchange, SysExExportedAndImported)
 {
     start();
     const auto file = folder.getChildFile ("Varied.syx");
@@ -55,7 +55,7 @@ TEST_F (Exchange, SysEx)
                             + importDialog);
 }
 
-TEST_F (Exchange, Mapping)
+TEST_F (Exchange, MappingAsCsvAndPage)
 {
     start();
 
