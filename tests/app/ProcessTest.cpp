@@ -1,12 +1,17 @@
 #include "ApplicationFixture.h"
+#include "app/CommandIDs.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
-// The editor program built beside the tests, run as a child process with an environment and an X
+// What an editor leaves for the next start when it ends without the user's answer, in-process and
+// as the editor program built beside the tests, run as a child process with an environment and an X
 // display of its own and its output kept in files, and given a user's clicks and keys.
 namespace
 {
@@ -55,9 +60,42 @@ struct Child
     std::optional<int> status;
 };
 
-class Process : public ApplicationFixture
+class Recovery : public ApplicationFixture
 {
 protected:
+    // The contents of the presets kept in a recovery folder, by file name; deleted if asked.
+    static juce::Array<ByteArray> keptIn (const juce::File& where, bool andDelete = false)
+    {
+        auto files = where.findChildFiles (juce::File::findFiles, false, "*.karvelo");
+        files.sort();
+        juce::Array<ByteArray> contents;
+
+        for (const auto& file : files)
+            if (contents.add (HexFile::contentsOf (file)); andDelete)
+                file.deleteFile();
+
+        return contents;
+    }
+
+    juce::Array<ByteArray> kept() const { return keptIn (recoveryFolder); }
+    bool keptBecomes (const juce::Array<ByteArray>& expected) const
+    {
+        return MessageLoop::runUntil ([&] { return kept() == expected; });
+    }
+
+    // Types a controller number into a knob's box, as the user does; returns the preset's new block.
+    ByteArray edit (MainWindow& w, int knob, int number)
+    {
+        panelOf (w).getKnobView (knob).getCcBox().setValue (number, juce::sendNotificationSync);
+        return presetOf (w).getData();
+    }
+
+    static juce::String question (int count)
+    {
+        return "ask Unsaved Presets: " + OrvikEditorApplication::getRecoveryQuestion (count)
+               + " [Reopen/Discard/Later]";
+    }
+
     // The editor program with these env(1) options and arguments and a data folder (and so a
     // recovery folder) of the test's own, its output in editor.out and editor.err.
     Child startEditor (const juce::String& environment, const juce::String& arguments = {})
@@ -65,18 +103,6 @@ protected:
         return Child ("exec env " + environment + " XDG_DATA_HOME='" + folder.get().getFullPathName()
                       + "/child' '" + KARVELO_EDITOR_PATH + "' " + arguments + " >'"
                       + output.getFullPathName() + "' 2>'" + errors.getFullPathName() + "'");
-    }
-
-    // The presets the child keeps for recovery, deleted if asked.
-    juce::Array<ByteArray> keptByChild (bool andDelete = false) const
-    {
-        juce::Array<ByteArray> contents;
-
-        for (const auto& file : childRecovery.findChildFiles (juce::File::findFiles, false, "*.karvelo"))
-            if (contents.add (HexFile::contentsOf (file)); andDelete)
-                file.deleteFile();
-
-        return contents;
     }
 
     juce::File output = folder.getChildFile ("editor.out"), errors = folder.getChildFile ("editor.err");
@@ -92,6 +118,8 @@ void press (Display* x, std::initializer_list<KeySym> keys)
 
     XSync (x, False);
 }
+
+using Process = Recovery;
 } // namespace
 
 TEST_F (Process, CommandLine)
@@ -139,7 +167,7 @@ TEST_F (Process, SignalsKeepEdits)
         auto editor = startEditor ("DISPLAY=" + display);
 
         // The user clicks the box and types 99, again until the window is there and ready for it.
-        for (int attempt = 0; attempt < 20 && keptByChild() != keptEdit; ++attempt)
+        for (int attempt = 0; attempt < 20 && keptIn (childRecovery) != keptEdit; ++attempt)
         {
             press (x, { XK_Escape }); // leaves an entry a late window may have taken half of
             XTestFakeMotionEvent (x, -1, box.x, box.y, CurrentTime);
@@ -148,21 +176,94 @@ TEST_F (Process, SignalsKeepEdits)
             XSync (x, False);
             juce::Thread::sleep (200);
             press (x, { XK_9, XK_9, XK_Return });
-            MessageLoop::runUntil ([&] { return keptByChild() == keptEdit; }, 1000);
+            MessageLoop::runUntil ([&] { return keptIn (childRecovery) == keptEdit; }, 1000);
         }
 
         XCloseDisplay (x);
         // What the timer wrote goes: only the end itself can write it again.
-        ASSERT_EQ (keptByChild (true), keptEdit) << errors.loadFileAsString();
+        ASSERT_EQ (keptIn (childRecovery, true), keptEdit) << errors.loadFileAsString();
         const auto status = ending != 0 ? editor.end (ending) : (server.end (SIGKILL), editor.end());
         ASSERT_TRUE (status.has_value()) << "still running";
         EXPECT_TRUE (ending != 0 ? WIFSIGNALED (*status) && WTERMSIG (*status) == ending
                                  : editor.exitedWith (1));
-        EXPECT_EQ (keptByChild (ending != 0), keptEdit) << errors.loadFileAsString();
+        EXPECT_EQ (keptIn (childRecovery, ending != 0), keptEdit) << errors.loadFileAsString();
     }
 
     // The next start offers what the last one left.
     recoveryFolder = childRecovery;
     start ({}, { Answer::yes });
     EXPECT_EQ (presetOf (window (0)).getData(), edited);
+}
+
+TEST_F (Recovery, RestartOffersWhatWasLeft)
+{
+    start();
+    invoke (CommandIDs::newDocument);
+    invoke (CommandIDs::newDocument);
+    auto first = edit (window (0), 0, 60);
+    const auto second = edit (window (1), 1, 61);
+    EXPECT_TRUE (keptBecomes ({ fileImageOf (first), fileImageOf (second) })); // not the unedited third
+    first = edit (window (0), 2, 62);
+    const juce::Array<ByteArray> images{ fileImageOf (first), fileImageOf (second) };
+    ASSERT_TRUE (keptBecomes (images));
+    struct stat status = {};
+    ASSERT_EQ (stat (recoveryFolder.getFullPathName().toRawUTF8(), &status), 0);
+    EXPECT_EQ (status.st_mode & 0777, 0700u) << "not for other users' eyes";
+    stop(); // the windows were never answered for: their edits stay
+
+    start ({}, { Answer::cancel }); // Later
+    EXPECT_EQ (shown(), question (2));
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1");
+    EXPECT_EQ (kept(), images);
+    stop();
+
+    // Reopened as untitled windows with unsaved edits, and kept again under this editor's names
+    // before the old files go; kept until saved or closed unsaved.
+    start ({}, { Answer::yes });
+    EXPECT_EQ (shown(), question (2));
+    ASSERT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, Karvelo Editor Untitled 2");
+    EXPECT_EQ (presetOf (window (0)).getData(), first);
+    EXPECT_EQ (presetOf (window (1)).getData(), second);
+    EXPECT_TRUE (window (0).hasUnsavedEdits() && window (1).hasUnsavedEdits());
+    EXPECT_EQ (kept(), images);
+    desktop->files = { folder.getChildFile ("Saved.karvelo") };
+    invoke (window (0), CommandIDs::save);
+    EXPECT_EQ (kept(), juce::Array<ByteArray> ({ fileImageOf (second) }));
+    desktop->answers = { Answer::no };
+    invoke (window (1), CommandIDs::closeWindow);
+    EXPECT_EQ (kept(), juce::Array<ByteArray>());
+
+    const auto last = edit (window (0), 0, 63);
+    EXPECT_TRUE (keptBecomes ({ fileImageOf (last) }));
+    stop();
+
+    // Another editor's presets while it runs (its lock is held), and a file that is no preset, are
+    // neither offered nor touched; a preset file given on the command line opens first.
+    const auto running = recoveryFolder.getChildFile ("999-0000abcd-1.karvelo");
+    const auto junk = recoveryFolder.getChildFile ("998-0000abcd-1.karvelo");
+    ASSERT_TRUE (running.replaceWithData (fileImageOf (variedBlock (3)).begin(), 146));
+    ASSERT_TRUE (junk.replaceWithText ("not a preset"));
+    const auto lock = open (recoveryFolder.getChildFile ("999-0000abcd.lock").getFullPathName().toRawUTF8(),
+                            O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ (flock (lock, LOCK_EX), 0);
+
+    start ({ writePresetFile ("Set.karvelo", variedBlock (4)).getFullPathName() }, { Answer::no });
+    EXPECT_EQ (shown(), question (1)); // discarded
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor Set.karvelo");
+    EXPECT_EQ (kept(),
+               juce::Array<ByteArray> ({ HexFile::contentsOf (junk), fileImageOf (variedBlock (3)) }));
+    stop();
+    close (lock);
+    junk.deleteFile();
+
+    // Its lock let go (the editor ended), its preset is offered.
+    start ({}, { Answer::yes });
+    EXPECT_EQ (shown(), question (1));
+    EXPECT_EQ (presetOf (window (0)).getData(), variedBlock (3));
+
+    // A quit the user answered leaves nothing behind, lock included.
+    desktop->answers = { Answer::no };
+    invoke (CommandIDs::quit);
+    stop();
+    EXPECT_EQ (recoveryFolder.findChildFiles (juce::File::findFiles, false).size(), 0);
 }
