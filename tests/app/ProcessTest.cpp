@@ -15,8 +15,7 @@
 // display of its own and its output kept in files, and given a user's clicks and keys.
 namespace
 {
-/** A shell script run as a child, the termination signals at their defaults and none held back, as
-    a shell would start it; killed with the object if still running. */
+/** A shell script run as a child; killed with the object if still running. */
 struct Child
 {
     explicit Child (const juce::String& script)
@@ -25,13 +24,6 @@ struct Child
 
         if ((pid = fork()) == 0)
         {
-            sigset_t none;
-            sigemptyset (&none);
-            sigprocmask (SIG_SETMASK, &none, nullptr);
-
-            for (auto signalNumber : { SIGTERM, SIGHUP, SIGINT })
-                signal (signalNumber, SIG_DFL);
-
             execl ("/bin/sh", "sh", "-c", text.c_str(), nullptr);
             _exit (127);
         }
@@ -96,13 +88,14 @@ protected:
                + " [Reopen/Discard/Later]";
     }
 
-    // The editor program with these env(1) options and arguments and a data folder (and so a
-    // recovery folder) of the test's own, its output in editor.out and editor.err.
+    // The editor program with these env(1) options and arguments, the termination signals at their
+    // defaults as a shell starts it, and a data folder (and so a recovery folder) of the test's own,
+    // its output in editor.out and editor.err.
     Child startEditor (const juce::String& environment, const juce::String& arguments = {})
     {
-        return Child ("exec env " + environment + " XDG_DATA_HOME='" + folder.get().getFullPathName()
-                      + "/child' '" + KARVELO_EDITOR_PATH + "' " + arguments + " >'"
-                      + output.getFullPathName() + "' 2>'" + errors.getFullPathName() + "'");
+        return Child ("exec env --default-signal=TERM,HUP,INT " + environment + " XDG_DATA_HOME='"
+                      + folder.get().getFullPathName() + "/child' '" + KARVELO_EDITOR_PATH + "' " + arguments
+                      + " >'" + output.getFullPathName() + "' 2>'" + errors.getFullPathName() + "'");
     }
 
     juce::File output = folder.getChildFile ("editor.out"), errors = folder.getChildFile ("editor.err");
