@@ -176,8 +176,7 @@ TEST_F (Process, SignalsKeepEdits)
         // What the timer wrote goes: only the end itself can write it again.
         ASSERT_EQ (keptIn (childRecovery, true), keptEdit) << errors.loadFileAsString();
         const auto status = ending != 0 ? editor.end (ending) : (server.end (SIGKILL), editor.end());
-        ASSERT_TRUE (status.has_value()) << "still running";
-        EXPECT_TRUE (ending != 0 ? WIFSIGNALED (*status) && WTERMSIG (*status) == ending
+        EXPECT_TRUE (ending != 0 ? status && WIFSIGNALED (*status) && WTERMSIG (*status) == ending
                                  : editor.exitedWith (1));
         EXPECT_EQ (keptIn (childRecovery, ending != 0), keptEdit) << errors.loadFileAsString();
     }
