@@ -133,38 +133,7 @@ TEST_F (Edit, UndoRedo)
     EXPECT_EQ (box.getValue(), 42);
 }
 
-TEST_F (Edit, SetEveryChannel)
-{
-    start();
-    auto& w = window (0);
-    const juce::String asked = "entry Set Every Channel: The MIDI channel, 1 to 16, for all 57 controls:";
-    const auto refused = [&] (const juce::String& why)
-    {
-        return asked + " | warning Karvelo Editor: " + why
-               + " Enter a number from 1 to 16; no channel was changed. | ";
-    };
-
-    // Out of range, empty or cancelled: nothing changes. "1x6" could only be typed as "16": one step,
-    // every control's channel and nothing else.
-    desktop->entries = { "17", "0", "", std::nullopt, "1x6" };
-
-    for (int i = 0; i < 5; ++i)
-    {
-        invoke (w, CommandIDs::setEveryChannel);
-        EXPECT_EQ (undoRedo(), i < 4 ? "(Undo) | (Redo)" : "Undo Set Every Channel | (Redo)");
-    }
-
-    EXPECT_EQ (shown(), refused ("\"17\" is not a MIDI channel.") + refused ("\"0\" is not a MIDI channel.")
-                            + refused ("No channel was entered.") + asked + " | " + asked);
-    auto expected = HexFile::factoryBlock();
-
-    for (auto& control : KARVELOControlMap::getControls())
-        expected.set (control.channelOffset, 15);
-
-    EXPECT_EQ (presetOf (w).getData(), expected);
-}
-
-TEST_F (Edit, CopyAndPasteStrip)
+TEST_F (Edit, CopyStripAndSetChannels)
 {
     start ({ writePresetFile ("Source.karvelo", variedBlock (1)).getFullPathName() });
     invoke (CommandIDs::newDocument);
@@ -192,6 +161,31 @@ TEST_F (Edit, CopyAndPasteStrip)
                    strip == 5 ? copied : stripOf (factory, strip));
 
     EXPECT_EQ (undoRedo(), "Undo Paste Strip | (Redo)");
+
+    // Set Every Channel: out of range, empty or cancelled, nothing changes. "1x6" could only be typed
+    // as "16": one step, every control's channel and nothing else.
+    const juce::String asked = "entry Set Every Channel: The MIDI channel, 1 to 16, for all 57 controls:";
+    const auto refused = [&] (const juce::String& why)
+    {
+        return asked + " | warning Karvelo Editor: " + why
+               + " Enter a number from 1 to 16; no channel was changed. | ";
+    };
+    auto expected = presetOf (target).getData();
+    desktop->entries = { "17", "0", "", std::nullopt, "1x6" };
+
+    for (int i = 0; i < 5; ++i)
+    {
+        invoke (target, CommandIDs::setEveryChannel);
+        EXPECT_EQ (undoRedo(), i < 4 ? "Undo Paste Strip | (Redo)" : "Undo Set Every Channel | (Redo)");
+    }
+
+    EXPECT_EQ (shown(), refused ("\"17\" is not a MIDI channel.") + refused ("\"0\" is not a MIDI channel.")
+                            + refused ("No channel was entered.") + asked + " | " + asked);
+
+    for (auto& control : KARVELOControlMap::getControls())
+        expected.set (control.channelOffset, 15);
+
+    EXPECT_EQ (presetOf (target).getData(), expected);
 }
 
 // The list's order and length: UserSettingsTest. Here what adds to it, opens from it and clears it.
@@ -312,7 +306,7 @@ TEST_F (UserSettingsTest, DamagedSettings)
 
         EXPECT_EQ (UserSettings().getRecentFiles().getFirst(), preset (1))
             << "the damaged file was not replaced";
-        EXPECT_EQ (UserSettings().getRecentFiles().size(), 10) << "the newest ten are kept";
+        EXPECT_EQ (settings.getRecentFiles().size(), 10) << "the newest ten are kept";
     }
 
     // A folder where the file should be: nothing can be kept, and nothing fails.
