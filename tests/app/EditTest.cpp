@@ -5,43 +5,26 @@
 
 namespace
 {
-using Answer = DesktopServices::Answer;
-
 class Edit : public ApplicationFixture
 {
 protected:
-    // A command's name as the window gives it, in brackets when disabled.
-    static juce::String item (MainWindow& w, juce::CommandID command)
+    // The items of a menu of the menu bar and of its submenus, each submenu's after its own, as the
+    // user sees them for the front window: disabled ones in brackets, ticked ones starred.
+    juce::String menu (const juce::String& name, int count = -1)
     {
-        juce::ApplicationCommandInfo info (command);
-        w.getCommandInfo (command, info);
-        return (info.flags & juce::ApplicationCommandInfo::isDisabled) != 0 ? "(" + info.shortName + ")"
-                                                                            : info.shortName;
-    }
-
-    static juce::String undoRedo (MainWindow& w)
-    {
-        return item (w, CommandIDs::undo) + " / " + item (w, CommandIDs::redo);
-    }
-
-    // The items of a menu of the menu bar, or of its submenu with that name, as the user sees them.
-    juce::String menu (const juce::String& name, const juce::String& submenu = {})
-    {
-        const auto names = app->getMenuModel()->getMenuBarNames();
-        const auto bar = app->getMenuModel()->getMenuForIndex (names.indexOf (name), name);
-        auto popup = bar;
+        const auto bar = app->getMenuModel()->getMenuForIndex (
+            app->getMenuModel()->getMenuBarNames().indexOf (name), name);
         juce::StringArray items;
 
-        for (juce::PopupMenu::MenuItemIterator it (bar); it.next();)
-            if (submenu.isNotEmpty() && it.getItem().text == submenu)
-                popup = *it.getItem().subMenu;
-
-        for (juce::PopupMenu::MenuItemIterator it (popup); it.next();)
+        for (juce::PopupMenu::MenuItemIterator it (bar, true); it.next();)
             if (const auto& i = it.getItem(); ! i.isSeparator)
-                items.add (i.isEnabled ? i.text : "(" + i.text + ")");
+                items.add ((i.isTicked ? "*" : "") + (i.isEnabled ? i.text : "(" + i.text + ")"));
 
-        return items.joinIntoString (" | ");
+        return items.joinIntoString (" | ", 0, count);
     }
+
+    // Undo and Redo as the Edit menu names them.
+    juce::String undoRedo() { return menu ("Edit", 2); }
 
     // The channel, type and number of each control of a strip, in reading order.
     static ByteArray stripOf (const ByteArray& block, int strip)
@@ -56,188 +39,119 @@ protected:
         return bytes;
     }
 
-    // Gives the keyboard focus to a box, with its editor open if asked.
-    static bool focus (juce::Label& box, bool openEditor = false)
+    // Gives the keyboard focus to a box, its editor open.
+    static bool focus (juce::Label& box)
     {
         box.getTopLevelComponent()->toFront (true);
         return MessageLoop::runUntil (
             [&]
             {
-                if (openEditor)
-                    box.showEditor();
-                else
-                    box.grabKeyboardFocus();
-
-                return box.hasKeyboardFocus (true) && (box.getCurrentTextEditor() != nullptr) == openEditor;
+                box.showEditor();
+                return box.hasKeyboardFocus (true);
             },
             2000);
     }
 };
+
+using Zoom = Edit;
+using UserSettingsTest = Edit; // for its own XDG config home
+
+juce::File preset (int n)
+{
+    return juce::File ("/p" + juce::String (n) + ".karvelo");
+}
 } // namespace
 
+// What each step is called and when the edits are unsaved: PresetHistoryTest. Here the window's
+// part: its commands, its loads and opens, its save, and the keys in an open entry.
 TEST_F (Edit, UndoRedo)
 {
     start();
     auto& w = window (0);
     auto& panel = panelOf (w);
-    const auto factory = factoryPresetBlock();
-    EXPECT_EQ (undoRedo (w), "(Undo) / (Redo)");
-
     panel.getKnobView (7).getCcBox().setValue (74, juce::sendNotificationSync);
     MessageLoop::drain();
-    EXPECT_EQ (undoRedo (w), "Undo CC of strip 3 knob 2 / (Redo)");
-    EXPECT_TRUE (w.hasUnsavedEdits());
-    panel.getSwitchView (0).getTypeButton().triggerClick();
-    MessageLoop::drain();
-    EXPECT_EQ (undoRedo (w), "Undo Type of strip 1 mute button / (Redo)");
-    const auto edited = presetOf (w).getData();
+    EXPECT_EQ (undoRedo(), "Undo CC of strip 3 knob 2 | (Redo)");
 
     // The controller's preset replaces the edits, as one step.
     controller.setBlock (variedBlock (2));
     invoke (w, CommandIDs::loadFromHardware);
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return presetOf (w).getData() == variedBlock (2); }));
     MessageLoop::drain();
-    EXPECT_EQ (undoRedo (w), "Undo Load From Hardware / (Redo)");
-
-    invoke (w, CommandIDs::undo);
-    EXPECT_EQ (presetOf (w).getData(), edited);
-    EXPECT_EQ (undoRedo (w), "Undo Type of strip 1 mute button / Redo Load From Hardware");
+    EXPECT_EQ (undoRedo(), "Undo Load From Hardware | (Redo)");
     invoke (w, CommandIDs::undo);
     invoke (w, CommandIDs::undo);
     MessageLoop::drain();
-    EXPECT_EQ (presetOf (w).getData(), factory);
-    EXPECT_EQ (panel.getKnobView (7).getCcBox().getValue(), factory[15]) << "the box follows the undo";
-    EXPECT_EQ (undoRedo (w), "(Undo) / Redo CC of strip 3 knob 2");
+    EXPECT_EQ (panel.getKnobView (7).getCcBox().getValue(), HexFile::factoryBlock()[15]) << "the box follows";
+    EXPECT_EQ (undoRedo(), "(Undo) | Redo CC of strip 3 knob 2");
     EXPECT_FALSE (w.hasUnsavedEdits()) << "back at the state the window was opened with";
 
-    // Saved after a redo: undoing past the save is an edit again, redoing back to it is none.
+    // Saved after a redo. (Undoing past the save: PresetHistoryTest.)
     invoke (w, CommandIDs::redo);
     desktop->files = { folder.getChildFile ("Saved.karvelo") };
     invoke (w, CommandIDs::save);
-    EXPECT_EQ (shown(), "save Select filename to save: *.karvelo");
     EXPECT_FALSE (w.hasUnsavedEdits());
     invoke (w, CommandIDs::undo);
-    EXPECT_TRUE (w.hasUnsavedEdits());
-    invoke (w, CommandIDs::redo);
-    EXPECT_FALSE (w.hasUnsavedEdits());
 
     // A file opened into the window starts a history of its own.
-    desktop->answers = { Answer::no };
     w.openFile (writePresetFile ("Other.karvelo", variedBlock (3)));
-    EXPECT_EQ (shown(), "ask Save Document: Save Preset: Saved.karvelo");
-    EXPECT_EQ (presetOf (w).getData(), variedBlock (3));
-    EXPECT_EQ (undoRedo (w), "(Undo) / (Redo)");
-    EXPECT_FALSE (w.hasUnsavedEdits());
+    EXPECT_EQ (undoRedo(), "(Undo) | (Redo)");
 
     // A load from the controller is an edit, which a file that cannot be opened leaves alone.
     controller.setBlock (variedBlock (9));
     invoke (w, CommandIDs::loadFromHardware);
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return presetOf (w).getData() == variedBlock (9); }));
-    EXPECT_TRUE (w.hasUnsavedEdits());
     desktop->answers = { Answer::no };
     w.openFile (folder.getChildFile ("Missing.karvelo"));
-    EXPECT_EQ (shown (2),
-               "ask Save Document: Save Preset: Other.karvelo | warning Karvelo Editor: Error Opening File.");
+    EXPECT_EQ (
+        shown (3),
+        "save Select filename to save: *.karvelo | ask Save Document: Save Preset: Other.karvelo | warning "
+        "Karvelo Editor: Error Opening File.");
     EXPECT_TRUE (w.hasUnsavedEdits());
     invoke (w, CommandIDs::undo);
     EXPECT_FALSE (w.hasUnsavedEdits());
 
     // An open entry can be taken back, and redone, with the keys.
     auto& box = panel.getKnobView (0).getCcBox();
-    const auto before = (int) variedBlock (3)[1];
-    ASSERT_TRUE (focus (box, true));
-
+    ASSERT_TRUE (focus (box));
     GuiTestSupport::type (*box.getCurrentTextEditor(), "42");
-    EXPECT_EQ (undoRedo (w), "Undo / Redo Load From Hardware");
-
-    const auto command = juce::ModifierKeys::commandModifier;
-    const auto press = [&] (juce::KeyPress key)
+    EXPECT_EQ (undoRedo(), "Undo | Redo Load From Hardware");
+    const auto press = [&] (int key, juce::ModifierKeys modifiers = juce::ModifierKeys::commandModifier)
     {
-        const auto used = w.getPeer()->handleKeyPress (key);
+        EXPECT_TRUE (w.getPeer()->handleKeyPress (juce::KeyPress (key, modifiers, 0)));
         MessageLoop::drain();
-        return used;
     };
 
-    ASSERT_TRUE (press (juce::KeyPress ('z', command, 0)));
+    press ('z');
     EXPECT_EQ (box.getCurrentTextEditor(), nullptr);
-    EXPECT_EQ (box.getValue(), before);
-    EXPECT_EQ (undoRedo (w), "(Undo) / Redo CC of strip 1 knob 1");
-    ASSERT_TRUE (press (juce::KeyPress ('y', command, 0)));
+    EXPECT_EQ (box.getValue(), (int) variedBlock (3)[1]);
+    EXPECT_EQ (undoRedo(), "(Undo) | Redo CC of strip 1 knob 1");
+    press ('y');
     EXPECT_EQ (box.getValue(), 42);
-    ASSERT_TRUE (press (juce::KeyPress ('z', command, 0)));
-    ASSERT_TRUE (press (juce::KeyPress ('z', command | juce::ModifierKeys::shiftModifier, 0)));
+    press ('z');
+    press ('z', juce::ModifierKeys::commandModifier | juce::ModifierKeys::shiftModifier);
     EXPECT_EQ (box.getValue(), 42);
-    EXPECT_EQ (undoRedo (w), "Undo CC of strip 1 knob 1 / (Redo)");
 }
 
-TEST_F (Edit, SetEveryChannel)
-{
-    start();
-    auto& w = window (0);
-    const auto factory = factoryPresetBlock();
-    const juce::String asked = "entry Set Every Channel: The MIDI channel, 1 to 16, for all 57 controls:";
-    const auto refused = [&] (const juce::String& why)
-    {
-        return asked + " | warning Karvelo Editor: " + why
-               + " Enter a number from 1 to 16; no channel was changed. | ";
-    };
-
-    // Out of range, empty or cancelled: nothing changes. "1x6" could only be typed as "16"; then 5:
-    // one step each, every control's channel and nothing else.
-    desktop->entries = { "17", "0", "", std::nullopt, "1x6", "005" };
-
-    for (int i = 0; i < 6; ++i)
-        if (invoke (w, CommandIDs::setEveryChannel); i == 3)
-        {
-            EXPECT_EQ (presetOf (w).getData(), factory);
-            EXPECT_EQ (undoRedo (w), "(Undo) / (Redo)");
-        }
-
-    EXPECT_EQ (shown(), refused ("\"17\" is not a MIDI channel.") + refused ("\"0\" is not a MIDI channel.")
-                            + refused ("No channel was entered.") + asked + " | " + asked + " | " + asked);
-    auto expected = factory;
-
-    for (auto channel : { 4, 15 })
-    {
-        for (auto& control : KARVELOControlMap::getControls())
-            expected.set (control.channelOffset, (juce::uint8) channel);
-
-        MessageLoop::drain();
-        EXPECT_EQ (presetOf (w).getData(), expected);
-        EXPECT_EQ (panelOf (w).getFaderView (8).getChannelBox().getValue(), channel + 1);
-        EXPECT_EQ (undoRedo (w), channel == 4 ? "Undo Set Every Channel / (Redo)"
-                                              : "Undo Set Every Channel / Redo Set Every Channel");
-        invoke (w, CommandIDs::undo);
-    }
-
-    EXPECT_EQ (presetOf (w).getData(), factory);
-    EXPECT_FALSE (w.hasUnsavedEdits());
-}
-
-TEST_F (Edit, CopyAndPasteStrip)
+TEST_F (Edit, CopyStripAndSetChannels)
 {
     start ({ writePresetFile ("Source.karvelo", variedBlock (1)).getFullPathName() });
     invoke (CommandIDs::newDocument);
     auto &source = window (0), &target = window (1);
-    const auto factory = factoryPresetBlock();
+    const auto factory = HexFile::factoryBlock();
 
-    // Nothing focused in the window, then the master fader: no strip.
-    EXPECT_EQ (item (source, CommandIDs::copyStrip) + " " + item (source, CommandIDs::pasteStrip),
-               "(Copy Strip) (Paste Strip)");
-
+    // The master fader is in no strip.
     ASSERT_TRUE (focus (panelOf (source).getFaderView (8).getCcBox()));
-
-    EXPECT_EQ (menu ("Edit"), "(Undo) | (Redo) | (Copy Strip) | (Paste Strip) | Set Every Channel...");
+    EXPECT_EQ (menu ("Edit"), "Undo | (Redo) | (Copy Strip) | (Paste Strip) | Set Every Channel...");
 
     // Strip 2 of the source, by its record-arm button's channel box (third row of switch views).
     ASSERT_TRUE (focus (panelOf (source).getSwitchView (16 + 1).getChannelBox()));
-    EXPECT_EQ (menu ("Edit"), "(Undo) | (Redo) | Copy Strip | (Paste Strip) | Set Every Channel...");
+    EXPECT_EQ (menu ("Edit"), "Undo | (Redo) | Copy Strip | (Paste Strip) | Set Every Channel...");
     invoke (source, CommandIDs::copyStrip);
 
-    // Onto strip 5 of the other window, by a knob's number box.
-    ASSERT_TRUE (focus (panelOf (target).getKnobView (3 * 4 + 2).getCcBox(), true));
-    EXPECT_EQ (menu ("Edit"), "Undo | (Redo) | Copy Strip | Paste Strip | Set Every Channel...")
-        << "the entry open in the box can be taken back";
+    // Onto strip 5 of the other window, by a knob's number box. (Undo: the entry open in the box.)
+    ASSERT_TRUE (focus (panelOf (target).getKnobView (3 * 4 + 2).getCcBox()));
+    EXPECT_EQ (menu ("Edit"), "Undo | (Redo) | Copy Strip | Paste Strip | Set Every Channel...");
     invoke (target, CommandIDs::pasteStrip);
     const auto copied = stripOf (variedBlock (1), 2);
     EXPECT_NE (stripOf (factory, 5), copied);
@@ -245,23 +159,45 @@ TEST_F (Edit, CopyAndPasteStrip)
     for (int strip = 1; strip <= KARVELOControlMap::masterStrip; ++strip)
         EXPECT_EQ (stripOf (presetOf (target).getData(), strip),
                    strip == 5 ? copied : stripOf (factory, strip));
-    EXPECT_EQ (undoRedo (target), "Undo Paste Strip / (Redo)");
-    EXPECT_EQ (undoRedo (source), "(Undo) / (Redo)");
-    invoke (target, CommandIDs::undo);
-    EXPECT_EQ (presetOf (target).getData(), factory);
-    EXPECT_FALSE (target.hasUnsavedEdits());
+
+    EXPECT_EQ (undoRedo(), "Undo Paste Strip | (Redo)");
+
+    // Set Every Channel: out of range, empty or cancelled, nothing changes. "1x6" could only be typed
+    // as "16": one step, every control's channel and nothing else.
+    const juce::String asked = "entry Set Every Channel: The MIDI channel, 1 to 16, for all 57 controls:";
+    const auto refused = [&] (const juce::String& why)
+    {
+        return asked + " | warning Karvelo Editor: " + why
+               + " Enter a number from 1 to 16; no channel was changed. | ";
+    };
+    auto expected = presetOf (target).getData();
+    desktop->entries = { "17", "0", "", std::nullopt, "1x6" };
+
+    for (int i = 0; i < 5; ++i)
+    {
+        invoke (target, CommandIDs::setEveryChannel);
+        EXPECT_EQ (undoRedo(), i < 4 ? "Undo Paste Strip | (Redo)" : "Undo Set Every Channel | (Redo)");
+    }
+
+    EXPECT_EQ (shown(), refused ("\"17\" is not a MIDI channel.") + refused ("\"0\" is not a MIDI channel.")
+                            + refused ("No channel was entered.") + asked + " | " + asked);
+
+    for (auto& control : KARVELOControlMap::getControls())
+        expected.set (control.channelOffset, 15);
+
+    EXPECT_EQ (presetOf (target).getData(), expected);
 }
 
+// The list's order and length: UserSettingsTest. Here what adds to it, opens from it and clears it.
 TEST_F (Edit, RecentFiles)
 {
     start();
-    EXPECT_EQ (menu ("File", "Open Recent"), "(Clear List)");
-
-    // Opened, opened into a window, saved as, saved: newest first, each once, kept for the next start.
     const auto one = writePresetFile ("One.karvelo", variedBlock (1));
     const auto two = writePresetFile ("Two.karvelo", variedBlock (2));
     const auto three = folder.getChildFile ("Three.karvelo");
     const auto path = [] (const juce::File& file) { return file.getFullPathName() + " | "; };
+
+    // Opened, opened into a window, saved as, saved: newest first, each once, kept for the next start.
     desktop->files = { one, three };
     invoke (CommandIDs::openPreset);
     window (0).openFile (two);
@@ -269,11 +205,11 @@ TEST_F (Edit, RecentFiles)
     invoke (window (0), CommandIDs::save);
     stop();
     start();
-    EXPECT_EQ (menu ("File", "Open Recent"), path (two) + path (three) + path (one) + "Clear List");
+    EXPECT_TRUE (
+        menu ("File").contains ("Open Recent | " + path (two) + path (three) + path (one) + "Clear List"));
     auto& model = *app->getMenuModel();
     model.menuItemSelected (MainMenuModel::firstRecentFileItem + 2, 0);
     EXPECT_EQ (presetOf (window (1)).getData(), variedBlock (1));
-    EXPECT_EQ (menu ("File", "Open Recent"), path (one) + path (two) + path (three) + "Clear List");
 
     // A file gone: the user is told, and it leaves the list.
     ASSERT_TRUE (three.deleteFile());
@@ -281,11 +217,101 @@ TEST_F (Edit, RecentFiles)
     EXPECT_EQ (shown(), "warning Karvelo Editor: The file \"" + three.getFullPathName()
                             + "\" no longer exists. It has been removed from the recent files.");
     EXPECT_EQ (app->getWindowManager()->getNumWindows(), 2);
+    EXPECT_TRUE (menu ("File").contains ("Open Recent | " + path (one) + path (two) + "Clear List"));
+    model.menuItemSelected (MainMenuModel::clearRecentFilesItem, 0);
     stop();
     start();
-    EXPECT_EQ (menu ("File", "Open Recent"), path (one) + path (two) + "Clear List");
-    app->getMenuModel()->menuItemSelected (MainMenuModel::clearRecentFilesItem, 0);
-    stop();
+    EXPECT_TRUE (menu ("File").contains ("Open Recent | (Clear List)"));
+}
+
+// At a desktop scale of 2 the panel is drawn from its picture rendered at twice the size, pixel for
+// pixel, not from its picture made larger: here the corner without views, its title, a screw and
+// strip 1's number. Each zoom scales the window and keeps an entry being typed open.
+TEST_F (Zoom, ScalesAndIsRemembered)
+{
     start();
-    EXPECT_EQ (menu ("File", "Open Recent"), "(Clear List)");
+    auto& w = window (0);
+    const juce::Rectangle<int> corner (16, 8, 200, 130);
+    const auto sharp =
+        juce::ImageFileFormat::loadFrom (
+            juce::File (KARVELO_TEST_DATA_DIR).getSiblingFile ("../resources/hardware_background@2x.png"))
+            .getClippedImage (corner * 2);
+    const auto drawn = panelOf (w).createComponentSnapshot (corner, true, 2.0f);
+    ASSERT_EQ (drawn.getBounds(), sharp.getBounds());
+    int differing = 0;
+
+    for (int i = 0; i < 400 * 260; ++i)
+        differing += drawn.getPixelAt (i % 400, i / 400) != sharp.getPixelAt (i % 400, i / 400);
+
+    EXPECT_EQ (differing, 0);
+
+    // An entry being typed stays open through a zoom.
+    const juce::Point<int> layout (w.getWidth(), w.getHeight());
+    auto& box = panelOf (w).getKnobView (0).getCcBox();
+    box.showEditor();
+    GuiTestSupport::type (*box.getCurrentTextEditor(), "12");
+    invoke (CommandIDs::zoom200);
+    ASSERT_NE (box.getCurrentTextEditor(), nullptr) << "the entry being typed was closed";
+    EXPECT_EQ (box.getCurrentTextEditor()->getText(), "12");
+    EXPECT_TRUE (box.getCurrentTextEditor()->hasKeyboardFocus (true));
+    box.hideEditor (true);
+
+    // Ctrl+- and Ctrl++ step through the levels and no further, Ctrl+0 is 100 %; a level chosen in
+    // the menu is remembered for the next start.
+    const auto ctrl = [] (char key, int shift = 0)
+    { return juce::KeyPress (key, juce::ModifierKeys::commandModifier | shift, key); };
+
+    for (auto [key, percent] :
+         { std::pair (ctrl ('+'), 200), std::pair (ctrl ('-'), 150), std::pair (ctrl ('-'), 125),
+           std::pair (ctrl ('-'), 100), std::pair (ctrl ('-'), 75), std::pair (ctrl ('-'), 75),
+           std::pair (ctrl ('+', juce::ModifierKeys::shiftModifier), 100), std::pair (ctrl ('0'), 100) })
+    {
+        SCOPED_TRACE (percent);
+        GuiTestSupport::pressKeyInWindow (w, key);
+        MessageLoop::drain();
+        EXPECT_EQ (app->getUserSettings()->getZoomPercent(), percent);
+        const auto expected = (layout.toFloat() * (float) percent / 100.0f).roundToInt();
+        EXPECT_NEAR (w.getPeer()->getBounds().getWidth(), expected.x, 1);
+        EXPECT_NEAR (w.getPeer()->getBounds().getHeight(), expected.y, 1);
+    }
+
+    invoke (CommandIDs::zoom150);
+    stop();
+    EXPECT_EQ (juce::Desktop::getInstance().getGlobalScaleFactor(), 1.0f) << "the desktop was left scaled";
+    start();
+    EXPECT_TRUE (menu ("View").startsWith ("Zoom | 75 % | 100 % | 125 % | *150 % | 200 %"));
+    EXPECT_NEAR (window (0).getPeer()->getBounds().getWidth(), layout.x * 3 / 2, 1);
+}
+
+// The recent files' order on the way: Edit.RecentFiles.
+TEST_F (UserSettingsTest, DamagedSettings)
+{
+    const auto file = folder.getChildFile ("config/karvelo-editor/karvelo-editor.settings");
+    const juce::String head = "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=";
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+    const auto zoom = [&] (const char* value)
+    { return head + "\"zoomPercent\" val=\"" + value + "\"/></PROPERTIES>"; };
+
+    for (const auto& contents : { head + "\"recentFiles\" val", juce::String ("\x01\x02garbage"),
+                                  zoom ("130"), zoom ("-75"), zoom ("big"), zoom ("1e9") })
+    {
+        SCOPED_TRACE (contents);
+        ASSERT_TRUE (file.replaceWithText (contents));
+        UserSettings settings;
+        EXPECT_TRUE (settings.getRecentFiles().isEmpty());
+        EXPECT_EQ (settings.getZoomPercent(), 100);
+
+        for (int n = 11; n >= 1; --n)
+            settings.addRecentFile (preset (n));
+
+        EXPECT_EQ (UserSettings().getRecentFiles().getFirst(), preset (1))
+            << "the damaged file was not replaced";
+        EXPECT_EQ (settings.getRecentFiles().size(), 10) << "the newest ten are kept";
+    }
+
+    // A folder where the file should be: nothing can be kept, and nothing fails.
+    ASSERT_TRUE (file.deleteFile() && file.createDirectory());
+    UserSettings settings;
+    settings.addRecentFile (preset (2));
+    EXPECT_EQ (settings.getRecentFiles().getFirst(), preset (2));
 }

@@ -2,7 +2,6 @@
 
 #include "HexFile.h"
 #include "MessageLoop.h"
-#include "ScriptedDesktopServices.h"
 #include "SimulatedKarvelo.h"
 #include "TemporaryFolder.h"
 #include "app/KarveloEditorApplication.h"
@@ -10,7 +9,86 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+// Answers the editor's questions and file dialogs from a script and logs every box it was asked to
+// show, one entry each: "ask <title>: <message>" (with " [<yes>/<no>/<cancel>]" for a question with
+// buttons of its own), "open <title>: <patterns>", "save <title>: <patterns>", "entry <title>:
+// <message>", "warning <title>: <message>", "native <title>: <message>", "document <path>" and
+// "quit". A question or dialog with no scripted answer fails the test and is cancelled.
+struct ScriptedDesktopServices : DesktopServices
+{
+    using Text = const juce::String&;
+
+    Answer askYesNoCancel (Text title, Text message) override
+    {
+        auto& desktop = juce::Desktop::getInstance();
+        juce::String front;
+
+        for (int i = desktop.getNumComponents(); --i >= 0 && front.isEmpty();)
+            if (auto* window = desktop.getComponent (i); window->isVisible() && ! window->isAlwaysOnTop())
+                front = window->getName();
+
+        frontWindows.add (front);
+        return next (answers, "ask " + title + ": " + message, Answer::cancel);
+    }
+
+    Answer askQuestion (Text title, Text message, Text yes, Text no, Text cancel) override
+    {
+        return askYesNoCancel (title, message + " [" + yes + "/" + no + "/" + cancel + "]");
+    }
+
+    std::optional<juce::File> browseForFileToOpen (Text title, Text patterns) override
+    {
+        return next (files, "open " + title + ": " + patterns);
+    }
+
+    std::optional<juce::File> browseForFileToSave (Text title, Text patterns) override
+    {
+        const auto chosen = next (files, "save " + title + ": " + patterns);
+
+        if (auto meanwhile = std::exchange (whileSaveDialogOpen, nullptr))
+            meanwhile();
+
+        return chosen;
+    }
+
+    // What the box's field would refuse cannot be typed.
+    std::optional<juce::String> askForEntry (Text title, Text message, Text allowed) override
+    {
+        const auto entry = next (entries, "entry " + title + ": " + message);
+        return entry ? std::optional<juce::String> (entry->retainCharacters (allowed)) : entry;
+    }
+
+    void showWarning (Text title, Text text) override { log.add ("warning " + title + ": " + text); }
+    void showNativeMessage (Text title, Text text) override { log.add ("native " + title + ": " + text); }
+    bool openDocument (const juce::File& document) override
+    {
+        log.add ("document " + document.getFullPathName());
+        return true;
+    }
+
+    void quit() override { log.add ("quit"); }
+
+    template <typename Scripted>
+    Scripted next (std::deque<Scripted>& script, const juce::String& entry, Scripted cancelled = {})
+    {
+        log.add (entry);
+        EXPECT_FALSE (script.empty()) << "no scripted answer for " << entry;
+
+        if (script.empty())
+            return cancelled;
+
+        const auto answer = script.front();
+        script.pop_front();
+        return answer;
+    }
+
+    std::deque<Answer> answers;
+    std::deque<std::optional<juce::File>> files;     // for the open and save dialogs alike, in turn
+    std::deque<std::optional<juce::String>> entries; // typed into the entry boxes (nothing: Cancel)
+    juce::StringArray log;
+    juce::StringArray frontWindows;            // the front-most ordinary window's name at each question
+    std::function<void()> whileSaveDialogOpen; // what the user does meanwhile, as a native dialog allows
+};
 
 // The real application object, started in-process on virtual MIDI devices with a simulated
 // controller plugged in, its questions and dialogs answered from a script, its unsaved edits kept
@@ -19,12 +97,11 @@
 class ApplicationFixture : public ::testing::Test
 {
 protected:
-    static constexpr int answerTimeout = 150;
-    static constexpr int recoveryDelay = 50;
+    using Answer = DesktopServices::Answer;
 
     ApplicationFixture()
     {
-        setenv ("XDG_CONFIG_HOME", configHome.getFullPathName().toRawUTF8(), 1);
+        setenv ("XDG_CONFIG_HOME", folder.getChildFile ("config").getFullPathName().toRawUTF8(), 1);
         setenv ("XDG_DATA_HOME", folder.getChildFile ("data").getFullPathName().toRawUTF8(), 1);
     }
 
@@ -37,14 +114,14 @@ protected:
 
     // Creates the application, with a fresh script (holding these answers for questions asked at
     // start), and runs its start-up with these arguments.
-    void start (const juce::StringArray& arguments = {}, std::deque<DesktopServices::Answer> answers = {})
+    void start (const juce::StringArray& arguments = {}, std::deque<Answer> answers = {})
     {
         auto script = std::make_unique<ScriptedDesktopServices>();
         script->answers = std::move (answers);
         desktop = script.get();
         app = std::make_unique<KarveloEditorApplication> ([this] { return system->createLayer(); },
-                                                          std::move (script), answerTimeout,
-                                                          RecoverySettings{ recoveryFolder, recoveryDelay });
+                                                          std::move (script), 150,
+                                                          RecoverySettings{ recoveryFolder, 50 });
         app->startWithArguments (arguments);
     }
 
@@ -64,7 +141,7 @@ protected:
     void invoke (juce::CommandID command) { app->invoke (command, false); }
 
     // Lets pending results, value notifications and timers happen.
-    static void settle (int milliseconds = 2 * answerTimeout + 100) { MessageLoop::runFor (milliseconds); }
+    static void settle (int milliseconds = 400) { MessageLoop::runFor (milliseconds); }
 
     // Every box shown since the last call, joined by " | ", once there are at least `count` of them
     // (waiting up to 5 s for them).
@@ -86,49 +163,19 @@ protected:
         return names.joinIntoString (", ");
     }
 
-    // "<open inputs> / <open outputs>".
-    juce::String ports() const
-    {
-        const auto midi = app->getMidiManager();
-        return midi->getOpenMidiInputNames().joinIntoString (", ") + " / "
-               + midi->getOpenMidiOutputNames().joinIntoString (", ");
-    }
-
-    // One of the open MIDI Setup window's buttons: "OK", "Cancel" or "Apply".
-    juce::Button& setupButton (const juce::String& name) const
-    {
-        for (auto* child : app->getMidiSetupWindow()->getPanel().getChildren())
-            if (child->getName() == name)
-                return dynamic_cast<juce::Button&> (*child);
-
-        throw std::logic_error ("no button " + name.toStdString());
-    }
-
-    // A preset file holding this block, cut to `size` bytes if asked.
-    juce::File writePresetFile (const juce::String& name, const ByteArray& block, int size = 146)
+    // A preset file holding this block.
+    juce::File writePresetFile (const juce::String& name, const ByteArray& block)
     {
         const auto file = folder.getChildFile (name);
-        EXPECT_TRUE (file.replaceWithData (fileImageOf (block).begin(), static_cast<size_t> (size)));
+        EXPECT_TRUE (file.replaceWithData (fileImageOf (block).begin(), 146));
         return file;
     }
 
-    static juce::uint8 byte (int value) { return static_cast<juce::uint8> (value); }
-
-    static ByteArray factoryPresetBlock() { return HexFile::factoryBlock(); }
-
-    // A valid block unlike the factory one: no control keeps the factory channel (0), numbers and
-    // switch types vary with the seed.
+    // A valid block unlike the factory one, the same for the same seed.
     static ByteArray variedBlock (int seed)
     {
-        ByteArray block;
-
-        for (int i = 0; i < KARVELOEditorPreset::numKnobs + KARVELOEditorPreset::numFaders; ++i)
-            block.add (byte (1 + (i + seed) % 15), byte ((i * 7 + seed * 3 + 1) % 128));
-
-        for (int i = 0; i < KARVELOEditorPreset::numSwitches; ++i)
-            block.add (byte (1 + (i * 5 + seed) % 15), byte ((i + seed) % 2), byte ((i * 11 + seed) % 128));
-
-        return block;
+        juce::Random random (seed);
+        return HexFile::randomValidBlock (random);
     }
 
     // The 146 bytes of a preset file holding this block, written out by hand.
@@ -140,13 +187,10 @@ protected:
         return image;
     }
 
-    static ByteArray contentsOf (const juce::File& file) { return HexFile::contentsOf (file); }
-
     std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
     SimulatedKarvelo controller{ system };
     TemporaryFolder folder;
     juce::File recoveryFolder = folder.getChildFile ("recovery");
-    juce::File configHome = folder.getChildFile ("config");
     ScriptedDesktopServices* desktop = nullptr;
     std::unique_ptr<KarveloEditorApplication> app;
 };

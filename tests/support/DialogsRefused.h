@@ -11,29 +11,12 @@ class DialogsRefused : public Base
 {
 public:
     using Answer = DesktopServices::Answer;
+    using Text = const juce::String&;
 
-    Answer askQuestion (const juce::String&, const juce::String&, const juce::String&, const juce::String&,
-                        const juce::String&) override
-    {
-        return Answer::cancel;
-    }
-
-    std::optional<juce::File> browseForFileToOpen (const juce::String&, const juce::String&) override
-    {
-        return {};
-    }
-
-    std::optional<juce::File> browseForFileToSave (const juce::String&, const juce::String&) override
-    {
-        return {};
-    }
-
-    std::optional<juce::String> askForEntry (const juce::String&, const juce::String&,
-                                             const juce::String&) override
-    {
-        return {};
-    }
-
+    Answer askQuestion (Text, Text, Text, Text, Text) override { return Answer::cancel; }
+    std::optional<juce::File> browseForFileToOpen (Text, Text) override { return {}; }
+    std::optional<juce::File> browseForFileToSave (Text, Text) override { return {}; }
+    std::optional<juce::String> askForEntry (Text, Text, Text) override { return {}; }
     bool openDocument (const juce::File&) override { return false; }
     void quit() override {}
 };
