@@ -23,34 +23,21 @@ juce::MidiMessage replyCarrying (const ByteArray& block)
 
 TEST_F (EngineFixture, OneResultPerOperation)
 {
+    // A cable pulled mid-transfer ends by the timeouts of the next test (the ALSA tests pull it).
     auto preset = presetOf (3), unsent = presetOf (1);
-    controller.setFaults (only (&Faults::unplugDuringTransfer));
     results.call ([&] { engine->sendPreset (noSlot, preset); });
     ASSERT_TRUE (waitForResults (1));
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return system->getNumOpenPorts() == 0; }));
-    controller.setFaults ({});
-    controller.plugIn();
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return system->getNumOpenPorts() == 2; }));
-    results.call ([&] { engine->sendPreset (noSlot, preset); });
-    ASSERT_TRUE (waitForResults (2));
-
     manager->closeAllMidiOutputs();
     results.call ([&] { engine->sendPreset (noSlot, unsent); });
     results.call ([&] { engine->requestPreset (noSlot, unsent); }); // an input but no output: times out
-    ASSERT_TRUE (waitForResults (4));
+    ASSERT_TRUE (waitForResults (3));
     manager->closeAllMidiInputs();
     results.call ([&] { engine->requestPreset (noSlot, unsent); });
-    ASSERT_TRUE (waitForResults (5));
+    ASSERT_TRUE (waitForResults (4));
     settle();
 
-    EXPECT_EQ (results.sends, (Ended{ { preset, Send::noAcknowledgement },
-                                      { preset, Send::acknowledged },
-                                      { unsent, Send::noOutput } }));
+    EXPECT_EQ (results.sends, (Ended{ { preset, Send::acknowledged }, { unsent, Send::noOutput } }));
     EXPECT_EQ (results.requests, (std::vector<int>{ Request::noReply, Request::noInput }));
-    // The controller plugged in again got the one message sent since, byte for byte.
-    const auto message = SysExProtocol::createSendPresetMessage (0x31, *preset);
-    EXPECT_EQ (controller.getEditorOutput()->getReceived(),
-               std::vector<ByteArray>{ ByteArray (message.getRawData(), message.getRawDataSize()) });
 
     // Files: which of them are rejected is the preset file's test.
     TemporaryFolder folder;
@@ -63,7 +50,7 @@ TEST_F (EngineFixture, OneResultPerOperation)
             engine->savePresetFile (juce::File ("/dev/full/x.karvelo"), unsent);
             engine->openPresetFile (saved, unsent);
         });
-    ASSERT_TRUE (waitForResults (9));
+    ASSERT_TRUE (waitForResults (8));
     EXPECT_EQ (results.opens, (std::vector<int>{ 1, 2 })); // missing, loaded
     EXPECT_EQ (results.saves, (std::vector<int>{ 1, 0 })); // written, failed
     EXPECT_EQ (unsent->getData(), blockOf (8));
@@ -72,41 +59,31 @@ TEST_F (EngineFixture, OneResultPerOperation)
 
 TEST_F (EngineFixture, RepliesAndTimeoutsEndTheRightOperation)
 {
-    // Notes and control changes around the reply do not disturb it.
-    controller.setBlock (blockOf (9));
-    controller.setFaults (only (&Faults::knobChatter));
     auto first = presetOf (1), second = presetOf (2), third = presetOf (3);
-    engine->requestPreset (noSlot, third);
-    ASSERT_TRUE (waitForResults (1));
-    EXPECT_EQ (third->getData(), blockOf (9));
-    EXPECT_EQ (controller.getEditorOutput()->getReceived(),
-               std::vector<ByteArray>{ HexFile::read ("request_preset.hex") });
-
-    controller.setFaults (only (&Faults::noAnswer));
+    controller.setFaults ({ true }); // no answer
     engine->sendPreset (noSlot, first);
     engine->sendPreset (noSlot, second);
     controller.sendFromController (acknowledgement());
-    ASSERT_TRUE (waitForResults (2));
+    ASSERT_TRUE (waitForResults (1));
     engine->sendPreset (noSlot, third);
-    ASSERT_TRUE (waitForResults (4));
+    ASSERT_TRUE (waitForResults (3));
 
     // A late acknowledgement is reported without a preset; a reply nobody asked for, not at all.
     controller.sendFromController (replyCarrying (blockOf (4)));
     controller.sendFromController (acknowledgement());
-    ASSERT_TRUE (waitForResults (5));
+    ASSERT_TRUE (waitForResults (4));
 
     // A reply after a rejected one goes to the next request.
     engine->requestPreset (noSlot, first);
     engine->requestPreset (noSlot, second);
     controller.sendFromController (replyCarrying (HexFile::read ("block_last_byte_80.hex")));
     controller.sendFromController (replyCarrying (blockOf (7)));
-    ASSERT_TRUE (waitForResults (7)); // the last, the first request's end by its timer
+    ASSERT_TRUE (waitForResults (6)); // the last, the first request's end by its timer
     EXPECT_EQ (results.sends, (Ended{ { first, Send::acknowledged },
                                       { second, Send::noAcknowledgement },
                                       { third, Send::noAcknowledgement },
                                       { nullptr, Send::acknowledged } }));
-    EXPECT_EQ (results.requests,
-               (std::vector<int>{ Request::received, Request::received, Request::noReply }));
+    EXPECT_EQ (results.requests, (std::vector<int>{ Request::received, Request::noReply }));
     EXPECT_EQ (first->getData(), blockOf (1));
     EXPECT_EQ (second->getData(), blockOf (7));
 }
@@ -146,7 +123,7 @@ TEST_F (EngineFixture, StressOneResultEach)
                     controller.plugIn();
                 }
                 else if (action == 1)
-                    controller.setFaults (SimulatedKarvelo::Faults::random (random, 8));
+                    controller.setFaults (Faults::random (random, 8));
                 else if (action == 2)
                     controller.sendFromController (acknowledgement());
                 else
