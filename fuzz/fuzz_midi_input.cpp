@@ -760,8 +760,8 @@ private:
 
     ResultRecorder results;
     std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
-    auto input = system->plugInput ("Karvelo");
-    auto output = system->plugOutput ("Karvelo");
+    std::shared_ptr<VirtualMidiDevice> input = system->plugInput ("Karvelo");
+    std::shared_ptr<VirtualMidiDevice> output = system->plugOutput ("Karvelo");
     MidiManager::Ptr manager{ new MidiManager (system->createLayer(), pollMilliseconds) };
     KARVELOEditorEngine::Ptr engine{ new KARVELOEditorEngine (manager, engineTimeoutMilliseconds,
                                                               engineTimeoutMilliseconds) };

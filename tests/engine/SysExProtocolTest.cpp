@@ -59,15 +59,14 @@ TEST (SysExProtocol, Recognise)
     for (int offset : { 1, 2, 3, 5, 6 }) // manufacturer, device, product, length field
         othersAltered.set (offset, 0x7e);
 
+    // The controller's own reply and acknowledgement: the engine's tests.
     const std::tuple<ByteArray, int, MessageKind> cases[] = {
-        { reply, 146, MessageKind::presetReply },
         { othersAltered, 146, MessageKind::presetReply },
         { ByteArray (reply.begin(), 145), 146, MessageKind::ignored },
         { longer, 146, MessageKind::ignored },
         { longer, 147, MessageKind::presetReply },
         { acknowledgeCommand, 146, MessageKind::ignored },
         { noteOn, 146, MessageKind::ignored },
-        { HexFile::read ("acknowledgement.hex"), 146, MessageKind::acknowledgement },
         { HexFile::parse ("f0 00 00 00 11 55 66 77 7f 00"), 146, MessageKind::acknowledgement },
         { HexFile::parse ("f0 47 00 31 11 00 00 00 f7"), 146, MessageKind::ignored },
         { HexFile::parse ("f0 47 00 31 12 00 00 00 00 f7"), 146, MessageKind::ignored },
