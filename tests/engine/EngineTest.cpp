@@ -12,11 +12,10 @@ using Request = OrvikEditorEngine::RequestResult;
 using Ended = std::vector<ResultRecorder::Sent>;
 constexpr int noSlot = SysExProtocol::noSlot;
 
-juce::MidiMessage replyCarrying (const ByteArray& block)
+juce::MidiMessage replyCarrying (ByteArray block)
 {
-    ByteArray reply{ 0x47, 0x00, 0x31, 0x67, 0x01, 0x0a };
-    reply.addArray (block);
-    return juce::MidiMessage::createSysExMessage (reply.begin(), reply.size());
+    const auto reply = SimulatedKarvelo::answerTo (HexFile::read ("request_preset.hex"), block);
+    return juce::MidiMessage (reply.begin(), reply.size());
 }
 } // namespace
 
