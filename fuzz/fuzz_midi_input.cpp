@@ -552,7 +552,7 @@ private:
     void sendChunk (const ByteArray& chunk)
     {
         inputs.back().reference.push (chunk, inputs.back().expected);
-        input->sendBytes (chunk);
+        input->send (chunk);
     }
 
     void injectLongSysEx (Script& script)
@@ -760,8 +760,8 @@ private:
 
     ResultRecorder results;
     std::shared_ptr<VirtualMidiSystem> system = VirtualMidiSystem::create();
-    std::shared_ptr<VirtualMidiSystem::InputDevice> input = system->plugInput ("Karvelo");
-    std::shared_ptr<VirtualMidiSystem::OutputDevice> output = system->plugOutput ("Karvelo");
+    std::shared_ptr<VirtualMidiDevice> input = system->plugInput ("Karvelo");
+    std::shared_ptr<VirtualMidiDevice> output = system->plugOutput ("Karvelo");
     MidiManager::Ptr manager{ new MidiManager (system->createLayer(), pollMilliseconds) };
     KARVELOEditorEngine::Ptr engine{ new KARVELOEditorEngine (manager, engineTimeoutMilliseconds,
                                                               engineTimeoutMilliseconds) };

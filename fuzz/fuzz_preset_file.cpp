@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput (const juce::uint8* data, size_t size)
     const auto& reference = state->reference;
 
     FuzzSupport::require (state->preset->setData (reference), "the preset refused the factory block");
-    results.clear();
+    results.opens.clear();
     writeFile (state->file, data, size);
 
     results.call ([&] { engine.openPresetFile (state->file, state->preset.get()); });

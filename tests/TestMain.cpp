@@ -3,19 +3,16 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <iostream>
-
 namespace
 {
-/** Turns every JUCE assertion that fires during a test into a failure of that test. */
+/** Turns every JUCE assertion that fires during a test into a failure of that test; other log
+    messages are dropped. */
 class AssertionsFailTests : public juce::Logger
 {
     void logMessage (const juce::String& message) override
     {
         if (message.startsWith ("JUCE Assertion failure"))
             ADD_FAILURE() << message;
-        else
-            std::cerr << message << std::endl;
     }
 };
 } // namespace

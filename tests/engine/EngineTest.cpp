@@ -7,50 +7,35 @@
 
 namespace
 {
-using Faults = SimulatedKarvelo::Faults;
 using Send = OrvikEditorEngine::SendResult;
 using Request = OrvikEditorEngine::RequestResult;
 using Ended = std::vector<ResultRecorder::Sent>;
 constexpr int noSlot = SysExProtocol::noSlot;
 
-juce::MidiMessage replyCarrying (const ByteArray& block)
+juce::MidiMessage replyCarrying (ByteArray block)
 {
-    ByteArray reply{ 0x47, 0x00, 0x31, 0x67, 0x01, 0x0a };
-    reply.addArray (block);
-    return juce::MidiMessage::createSysExMessage (reply.begin(), reply.size());
+    const auto reply = SimulatedKarvelo::answerTo (HexFile::read ("request_preset.hex"), block);
+    return juce::MidiMessage (reply.begin(), reply.size());
 }
 } // namespace
 
 TEST_F (EngineFixture, OneResultPerOperation)
 {
+    // A cable pulled mid-transfer ends by the timeouts of the next test (the ALSA tests pull it).
     auto preset = presetOf (3), unsent = presetOf (1);
-    controller.setFaults (only (&Faults::unplugDuringTransfer));
     results.call ([&] { engine->sendPreset (noSlot, preset); });
     ASSERT_TRUE (waitForResults (1));
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return system->getNumOpenPorts() == 0; }));
-    controller.setFaults ({});
-    controller.plugIn();
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return system->getNumOpenPorts() == 2; }));
-    results.call ([&] { engine->sendPreset (noSlot, preset); });
-    ASSERT_TRUE (waitForResults (2));
-
     manager->closeAllMidiOutputs();
     results.call ([&] { engine->sendPreset (noSlot, unsent); });
     results.call ([&] { engine->requestPreset (noSlot, unsent); }); // an input but no output: times out
-    ASSERT_TRUE (waitForResults (4));
+    ASSERT_TRUE (waitForResults (3));
     manager->closeAllMidiInputs();
     results.call ([&] { engine->requestPreset (noSlot, unsent); });
-    ASSERT_TRUE (waitForResults (5));
+    ASSERT_TRUE (waitForResults (4));
     settle();
 
-    EXPECT_EQ (results.sends, (Ended{ { preset, Send::noAcknowledgement },
-                                      { preset, Send::acknowledged },
-                                      { unsent, Send::noOutput } }));
+    EXPECT_EQ (results.sends, (Ended{ { preset, Send::acknowledged }, { unsent, Send::noOutput } }));
     EXPECT_EQ (results.requests, (std::vector<int>{ Request::noReply, Request::noInput }));
-    // The controller plugged in again got the one message sent since, byte for byte.
-    const auto message = SysExProtocol::createSendPresetMessage (0x31, *preset);
-    EXPECT_EQ (controller.getEditorOutput()->getReceived(),
-               std::vector<ByteArray>{ ByteArray (message.getRawData(), message.getRawDataSize()) });
 
     // Files: which of them are rejected is the preset file's test.
     TemporaryFolder folder;
@@ -63,7 +48,7 @@ TEST_F (EngineFixture, OneResultPerOperation)
             engine->savePresetFile (juce::File ("/dev/full/x.karvelo"), unsent);
             engine->openPresetFile (saved, unsent);
         });
-    ASSERT_TRUE (waitForResults (9));
+    ASSERT_TRUE (waitForResults (8));
     EXPECT_EQ (results.opens, (std::vector<int>{ 1, 2 })); // missing, loaded
     EXPECT_EQ (results.saves, (std::vector<int>{ 1, 0 })); // written, failed
     EXPECT_EQ (unsent->getData(), blockOf (8));
@@ -72,41 +57,31 @@ TEST_F (EngineFixture, OneResultPerOperation)
 
 TEST_F (EngineFixture, RepliesAndTimeoutsEndTheRightOperation)
 {
-    // Notes and control changes around the reply do not disturb it.
-    controller.setBlock (blockOf (9));
-    controller.setFaults (only (&Faults::knobChatter));
     auto first = presetOf (1), second = presetOf (2), third = presetOf (3);
-    engine->requestPreset (noSlot, third);
-    ASSERT_TRUE (waitForResults (1));
-    EXPECT_EQ (third->getData(), blockOf (9));
-    EXPECT_EQ (controller.getEditorOutput()->getReceived(),
-               std::vector<ByteArray>{ HexFile::read ("request_preset.hex") });
-
-    controller.setFaults (only (&Faults::noAnswer));
+    controller.setFaults ({ true }); // no answer
     engine->sendPreset (noSlot, first);
     engine->sendPreset (noSlot, second);
     controller.sendFromController (acknowledgement());
-    ASSERT_TRUE (waitForResults (2));
+    ASSERT_TRUE (waitForResults (1));
     engine->sendPreset (noSlot, third);
-    ASSERT_TRUE (waitForResults (4));
+    ASSERT_TRUE (waitForResults (3));
 
     // A late acknowledgement is reported without a preset; a reply nobody asked for, not at all.
     controller.sendFromController (replyCarrying (blockOf (4)));
     controller.sendFromController (acknowledgement());
-    ASSERT_TRUE (waitForResults (5));
+    ASSERT_TRUE (waitForResults (4));
 
     // A reply after a rejected one goes to the next request.
     engine->requestPreset (noSlot, first);
     engine->requestPreset (noSlot, second);
     controller.sendFromController (replyCarrying (HexFile::read ("block_last_byte_80.hex")));
     controller.sendFromController (replyCarrying (blockOf (7)));
-    ASSERT_TRUE (waitForResults (7)); // the last, the first request's end by its timer
+    ASSERT_TRUE (waitForResults (6)); // the last, the first request's end by its timer
     EXPECT_EQ (results.sends, (Ended{ { first, Send::acknowledged },
                                       { second, Send::noAcknowledgement },
                                       { third, Send::noAcknowledgement },
                                       { nullptr, Send::acknowledged } }));
-    EXPECT_EQ (results.requests,
-               (std::vector<int>{ Request::received, Request::received, Request::noReply }));
+    EXPECT_EQ (results.requests, (std::vector<int>{ Request::received, Request::noReply }));
     EXPECT_EQ (first->getData(), blockOf (1));
     EXPECT_EQ (second->getData(), blockOf (7));
 }
@@ -128,8 +103,8 @@ TEST_F (EngineFixture, StressOneResultEach)
 {
     std::atomic<bool> stop{ false };
 
-    // Pulls the cables and puts them back, switches faults and answer delays, and acknowledges
-    // what was never sent, all from a thread of its own while the editor keeps sending.
+    // Pulls the cables and puts them back, switches faults and answer delays (late acknowledgements
+    // match no send), all from a thread of its own while the editor keeps sending.
     std::thread chaos (
         [&]
         {
@@ -137,7 +112,7 @@ TEST_F (EngineFixture, StressOneResultEach)
 
             for (; ! stop; std::this_thread::sleep_for (std::chrono::milliseconds (random.nextInt (15))))
             {
-                const auto action = random.nextInt (4);
+                const auto action = random.nextInt (3);
 
                 if (action == 0)
                 {
@@ -147,8 +122,6 @@ TEST_F (EngineFixture, StressOneResultEach)
                 }
                 else if (action == 1)
                     controller.setFaults (SimulatedKarvelo::Faults::random (random, 8));
-                else if (action == 2)
-                    controller.sendFromController (acknowledgement());
                 else
                     controller.setAnswerDelay (random.nextInt (timeout * 2));
             }

@@ -42,13 +42,6 @@ protected:
         return juce::MidiMessage (bytes.begin(), bytes.size());
     }
 
-    static SimulatedKarvelo::Faults only (bool SimulatedKarvelo::Faults::*fault)
-    {
-        SimulatedKarvelo::Faults faults;
-        faults.*fault = true;
-        return faults;
-    }
-
     bool waitForResults (size_t count)
     {
         return MessageLoop::runUntil ([&] { return results.total() >= count; });

@@ -32,12 +32,6 @@ struct ResultRecorder : OrvikEditorEngine::Listener
     size_t total() const { return sends.size() + requests.size() + opens.size() + saves.size(); }
     bool deliveredWrongly() const { return wrongly; }
 
-    void clear()
-    {
-        sends.clear();
-        requests = opens = saves = {};
-    }
-
     std::vector<Sent> sends;
     std::vector<int> requests, opens, saves;
 

@@ -38,7 +38,7 @@ struct VirtualPort final
     std::atomic<bool> started{ false };
 };
 
-void VirtualMidiDevice::queue (std::variant<juce::MidiMessage, ByteArray> item, int delay)
+void VirtualMidiDevice::send (std::variant<juce::MidiMessage, ByteArray> item, int delay)
 {
     const std::lock_guard<std::recursive_mutex> sl (lock);
     queued.push_back (

@@ -39,14 +39,9 @@ public:
         thread.join();
     }
 
-    // Input: queues a message for delivery after the delay, as it is.
-    void send (const juce::MidiMessage& message, int delayMilliseconds = 0)
-    {
-        queue (message, delayMilliseconds);
-    }
-    // Input: queues bytes of any value, one chunk as a driver hands them over, split anywhere: they
-    // go through the reassembly.
-    void sendBytes (const ByteArray& bytes, int delayMilliseconds = 0) { queue (bytes, delayMilliseconds); }
+    // Input: queues a message for delivery after the delay, as it is; or bytes of any value, one chunk
+    // as a driver hands them over, split anywhere, for the reassembly.
+    void send (std::variant<juce::MidiMessage, ByteArray> item, int delayMilliseconds = 0);
     // Input: waits until everything sent so far has been delivered, or the device is unplugged.
     bool waitUntilIdle (int timeoutMilliseconds = 5000);
     // Input: called on the device's thread with each message just before it is delivered.
@@ -82,7 +77,6 @@ private:
         slot = std::move (handler);
     }
 
-    void queue (std::variant<juce::MidiMessage, ByteArray> item, int delayMilliseconds);
     void receive (const juce::MidiMessage& message);
     void run();
 
@@ -105,8 +99,6 @@ using VirtualDevices = std::vector<std::shared_ptr<VirtualMidiDevice>>;
 class VirtualMidiSystem : public std::enable_shared_from_this<VirtualMidiSystem>
 {
 public:
-    using InputDevice = VirtualMidiDevice;
-    using OutputDevice = VirtualMidiDevice;
     using Device = std::shared_ptr<VirtualMidiDevice>;
 
     static std::shared_ptr<VirtualMidiSystem> create() { return std::make_shared<VirtualMidiSystem>(); }
