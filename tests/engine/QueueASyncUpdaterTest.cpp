@@ -37,6 +37,7 @@ struct RecordingUpdater : ListenerUpdater
 TEST (QueueASyncUpdater, DeliversOnceInOrder)
 {
     constexpr int threads = 4, perThread = 2000;
+    delivered.clear(); // a repeated run starts afresh
     auto owner = std::make_unique<QueueASyncUpdater>();
     std::vector<std::thread> queueing;
 
