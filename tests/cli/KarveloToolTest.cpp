@@ -73,11 +73,11 @@ TEST_F (Tool, UsageShowDiffAndConvert)
 
     // Success speaks on standard output only, failure on standard error only.
     const std::pair<const char*, int> cases[] = {
-        { "--help", 0 },       { "set --help", 0 },
-        { "help diff", 0 },    { "", 2 },
-        { "frob", 2 },         { "show", 2 },
-        { "show a b", 2 },     { "show x.txt", 2 },
-        { "convert --to", 2 }, { "diff factory.karvelo nothing.csv", 1 }
+        { "--help", 0 },     { "send a.syx --port", 2 },
+        { "set --help", 0 }, { "help diff", 0 },
+        { "", 2 },           { "frob", 2 },
+        { "show", 2 },       { "show a b", 2 },
+        { "show x.txt", 2 }, { "diff factory.karvelo nothing.csv", 1 }
     };
 
     for (auto [commandLine, status] : cases)
