@@ -205,7 +205,7 @@ TEST_F (Tool, Set)
                Outcome (1, "", "karvelo: live.json: the file is read-only\n"));
 }
 
-TEST_F (Tool, SendAndReceiveThroughTheEngine)
+TEST_F (Tool, SendAndReceive)
 {
     SimulatedKarvelo controller (system);
     write ("capture.syx", HexFile::read ("capture_preset_after_others.hex"));
@@ -303,7 +303,7 @@ TEST_F (Tool, ReadsRegularFilesOnly)
                "the extension does not name a format (.karvelo, .syx, .csv or .json)");
 }
 
-TEST (Mappings, FirstBadValueNamedByRowAndField)
+TEST (Mappings, ErrorsNameRowAndField)
 {
     EXPECT_EQ (readFile (HexFile::getTestDataFile ("mapping_bad_channel_row12.csv")).error,
                "row 12 (line 13), channel: \"0\" is not a channel (1 to 16, or 17 to 128 for a stored byte "
@@ -367,7 +367,7 @@ TEST (Mappings, TableMarks)
     EXPECT_EQ (table[58], "* outside MIDI's channels 1 to 16: the stored byte plus one, kept as it is");
 }
 
-TEST_F (Tool, BatchWritesAllOrNothing)
+TEST_F (Tool, BatchWritesOnCommit)
 {
     const auto kept = folder.getChildFile ("kept");
     ASSERT_TRUE (kept.replaceWithText ("old"));

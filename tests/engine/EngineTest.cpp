@@ -55,7 +55,7 @@ TEST_F (EngineFixture, OneResultPerOperation)
     EXPECT_FALSE (results.deliveredWrongly());
 }
 
-TEST_F (EngineFixture, RepliesAndTimeoutsEndTheRightOperation)
+TEST_F (EngineFixture, RepliesAndTimeouts)
 {
     auto first = presetOf (1), second = presetOf (2), third = presetOf (3);
     controller.setFaults ({ true }); // no answer
@@ -182,9 +182,10 @@ TEST_F (MidiTrafficTest, FloodInBatches)
         {
             ++batches;
             arrived += static_cast<int> (events.size()) + lost;
+            dropped += lost;
         }
 
-        int batches = 0, arrived = 0;
+        int batches = 0, arrived = 0, dropped = 0;
     } recorder;
 
     MidiTraffic::Ptr traffic{ new MidiTraffic (manager) };
@@ -202,6 +203,7 @@ TEST_F (MidiTrafficTest, FloodInBatches)
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return recorder.arrived == sent; }, 20000));
     const auto elapsed = juce::Time::getMillisecondCounterHiRes() - started;
     EXPECT_LE (recorder.batches, elapsed / MidiTraffic::frameMilliseconds + 2);
+    EXPECT_EQ (recorder.dropped, sent - static_cast<int> (MidiTraffic::maximumPending)) << "not bounded";
 
     MessageLoop::runFor (3 * MidiTraffic::frameMilliseconds);
     const auto batches = recorder.batches;

@@ -25,7 +25,7 @@ protected:
 };
 } // namespace
 
-TEST_F (MidiManagerTest, OpensEveryDeviceOfTheName)
+TEST_F (MidiManagerTest, OpensAllOfName)
 {
     // Which devices a name means is the table below; here every one of them opens, but for those that
     // throw or yield nothing. (What an input hears: the ALSA tests.)

@@ -20,6 +20,7 @@ extern "C" int snd_seq_open (snd_seq_t** handle, const char* name, int streams, 
 
 TEST (MidiSequencer, OneQuietClient)
 {
+    sequencerClientsOpened = 0;         // a repeated run counts afresh
     testing::internal::CaptureStderr(); // what is written to the descriptor, the library's printer too
 
     {
