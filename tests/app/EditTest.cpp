@@ -62,8 +62,9 @@ juce::File preset (int n)
 }
 } // namespace
 
-// What each step is called and when the edits are unsaved: PresetHistoryTest. Here the window's
-// part: its commands, its loads and opens, its save, and the keys in an open entry.
+// What each step is called and when the edits are unsaved: PresetHistoryTest; a save marking the
+// window saved: Recovery.RestartOffersWhatWasLeft. Here the window's part: its commands, its loads
+// and opens, and the keys in an open entry.
 TEST_F (Edit, UndoRedo)
 {
     start();
@@ -86,13 +87,6 @@ TEST_F (Edit, UndoRedo)
     EXPECT_EQ (undoRedo(), "(Undo) | Redo CC of strip 3 knob 2");
     EXPECT_FALSE (w.hasUnsavedEdits()) << "back at the state the window was opened with";
 
-    // Saved after a redo. (Undoing past the save: PresetHistoryTest.)
-    invoke (w, CommandIDs::redo);
-    desktop->files = { folder.getChildFile ("Saved.karvelo") };
-    invoke (w, CommandIDs::save);
-    EXPECT_FALSE (w.hasUnsavedEdits());
-    invoke (w, CommandIDs::undo);
-
     // A file opened into the window starts a history of its own.
     w.openFile (writePresetFile ("Other.karvelo", variedBlock (3)));
     EXPECT_EQ (undoRedo(), "(Undo) | (Redo)");
@@ -103,10 +97,9 @@ TEST_F (Edit, UndoRedo)
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return presetOf (w).getData() == variedBlock (9); }));
     desktop->answers = { Answer::no };
     w.openFile (folder.getChildFile ("Missing.karvelo"));
-    EXPECT_EQ (
-        shown (3),
-        "save Select filename to save: *.karvelo | ask Save Document: Save Preset: Other.karvelo | warning "
-        "Karvelo Editor: Error Opening File.");
+    EXPECT_EQ (shown (2),
+               "ask Save Document: Save Preset: Other.karvelo | warning Karvelo Editor: Error Opening "
+               "File.");
     EXPECT_TRUE (w.hasUnsavedEdits());
     invoke (w, CommandIDs::undo);
     EXPECT_FALSE (w.hasUnsavedEdits());
@@ -154,7 +147,6 @@ TEST_F (Edit, CopyStripAndSetChannels)
     EXPECT_EQ (menu ("Edit"), "Undo | (Redo) | Copy Strip | Paste Strip | Set Every Channel...");
     invoke (target, CommandIDs::pasteStrip);
     const auto copied = stripOf (variedBlock (1), 2);
-    EXPECT_NE (stripOf (factory, 5), copied);
 
     for (int strip = 1; strip <= KARVELOControlMap::masterStrip; ++strip)
         EXPECT_EQ (stripOf (presetOf (target).getData(), strip),
@@ -171,16 +163,16 @@ TEST_F (Edit, CopyStripAndSetChannels)
                + " Enter a number from 1 to 16; no channel was changed. | ";
     };
     auto expected = presetOf (target).getData();
-    desktop->entries = { "17", "0", "", std::nullopt, "1x6" };
+    desktop->entries = { "17", "", std::nullopt, "1x6" };
 
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 4; ++i)
     {
         invoke (target, CommandIDs::setEveryChannel);
-        EXPECT_EQ (undoRedo(), i < 4 ? "Undo Paste Strip | (Redo)" : "Undo Set Every Channel | (Redo)");
+        EXPECT_EQ (undoRedo(), i < 3 ? "Undo Paste Strip | (Redo)" : "Undo Set Every Channel | (Redo)");
     }
 
-    EXPECT_EQ (shown(), refused ("\"17\" is not a MIDI channel.") + refused ("\"0\" is not a MIDI channel.")
-                            + refused ("No channel was entered.") + asked + " | " + asked);
+    EXPECT_EQ (shown(), refused ("\"17\" is not a MIDI channel.") + refused ("No channel was entered.")
+                            + asked + " | " + asked);
 
     for (auto& control : KARVELOControlMap::getControls())
         expected.set (control.channelOffset, 15);
@@ -289,11 +281,10 @@ TEST_F (UserSettingsTest, DamagedSettings)
     const auto file = folder.getChildFile ("config/karvelo-editor/karvelo-editor.settings");
     const juce::String head = "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=";
     ASSERT_TRUE (file.getParentDirectory().createDirectory());
-    const auto zoom = [&] (const char* value)
-    { return head + "\"zoomPercent\" val=\"" + value + "\"/></PROPERTIES>"; };
 
+    // Truncated, junk, and a zoom this editor does not offer.
     for (const auto& contents : { head + "\"recentFiles\" val", juce::String ("\x01\x02garbage"),
-                                  zoom ("130"), zoom ("-75"), zoom ("big"), zoom ("1e9") })
+                                  head + "\"zoomPercent\" val=\"130\"/></PROPERTIES>" })
     {
         SCOPED_TRACE (contents);
         ASSERT_TRUE (file.replaceWithText (contents));
