@@ -149,30 +149,6 @@ TEST_F (Windows, SaveQuestionsAndTyping)
     EXPECT_EQ (desktopWindows(), "");
 }
 
-TEST_F (Windows, HelpMenu)
-{
-    start();
-    invoke (CommandIDs::about);
-    invoke (CommandIDs::about);
-    EXPECT_EQ (desktopWindows(), "About Karvelo Editor, Karvelo Editor Untitled 1"); // its clicks: AboutPanel
-
-    // The user guide, looked for where packages put it and beside the program.
-    const juce::String guide = "Karvelo Editor - User Guide - v1.0.pdf";
-    const auto beside =
-        juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile (guide);
-    const auto share = beside.getParentDirectory().getSiblingFile ("share");
-    const auto documented = share.getChildFile ("doc/karvelo-editor/" + guide);
-    const auto installed = share.getChildFile ("karvelo-editor/" + guide);
-    ASSERT_FALSE (documented.exists() || installed.exists() || beside.exists()) << "a guide is already there";
-    invoke (CommandIDs::openUserGuide);
-    EXPECT_EQ (shown(), "native Karvelo Editor: Unable to find user guide.\n" + documented.getFullPathName()
-                            + "\n" + installed.getFullPathName() + "\n" + beside.getFullPathName());
-    ASSERT_TRUE (beside.replaceWithText ("%PDF-1.4\n"));
-    invoke (CommandIDs::openUserGuide);
-    beside.deleteFile();
-    EXPECT_EQ (shown(), "document " + beside.getFullPathName());
-}
-
 TEST_F (Windows, ArgumentsArePaths)
 {
     // Names that joining, trimming or unquoting the arguments would change; the last is given as a
@@ -274,8 +250,8 @@ TEST_F (Windows, SaveAsAddsExtension)
                             + replaceQuestion + " | " + saveDialog);
 }
 
-// The front window's preset exported as SysEx, as CSV and as a page; a SysEx file imported.
-TEST_F (Windows, ExportAndImport)
+// The front window's preset exported as SysEx, as CSV and as a page; a SysEx file imported; Help.
+TEST_F (Windows, ExportImportAndHelp)
 {
     start();
     const auto file = folder.getChildFile ("Live.syx");
@@ -339,7 +315,6 @@ TEST_F (Windows, ExportAndImport)
     EXPECT_TRUE (juce::StringArray::fromLines (html).contains (
         "<tr class=\"conflict\"><td>1</td><td>knob2</td><td>knob</td><td>cc</td><td>1</td><td>16</td><td>"
         "strip 1 knob 1</td></tr>"));
-    EXPECT_EQ (html.length() - html.replace ("<tr", "").length(), 58 * 3);
     EXPECT_EQ (html.length() - html.replace ("class=\"conflict\"", "").length(), 2 * 16);
     const auto data = html.fromFirstOccurrenceOf ("src=\"data:image/png;base64,", false, false)
                           .upToFirstOccurrenceOf ("\"", false, false);
@@ -365,6 +340,28 @@ TEST_F (Windows, ExportAndImport)
     EXPECT_EQ (shown(), mappingDialog + " | " + warning
                             + "Cannot export \"map.csv\": the file is read-only. Nothing was written.");
     EXPECT_EQ (folder.getChildFile ("map.csv").loadFileAsString(), csv);
+
+    // Help: About, once however often asked for (its clicks: Pictures.AboutShowsVersionAndClosesOnClick).
+    invoke (CommandIDs::about);
+    invoke (CommandIDs::about);
+    EXPECT_EQ (desktopWindows(),
+               "About Karvelo Editor, Karvelo Editor Untitled 1, Karvelo Editor Untitled 2");
+
+    // The user guide, looked for where packages put it and beside the program.
+    const juce::String guide = "Karvelo Editor - User Guide - v1.0.pdf";
+    const auto beside =
+        juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile (guide);
+    const auto share = beside.getParentDirectory().getSiblingFile ("share");
+    const auto documented = share.getChildFile ("doc/karvelo-editor/" + guide);
+    const auto installed = share.getChildFile ("karvelo-editor/" + guide);
+    ASSERT_FALSE (documented.exists() || installed.exists() || beside.exists()) << "a guide is already there";
+    invoke (CommandIDs::openUserGuide);
+    EXPECT_EQ (shown(), "native Karvelo Editor: Unable to find user guide.\n" + documented.getFullPathName()
+                            + "\n" + installed.getFullPathName() + "\n" + beside.getFullPathName());
+    ASSERT_TRUE (beside.replaceWithText ("%PDF-1.4\n"));
+    invoke (CommandIDs::openUserGuide);
+    beside.deleteFile();
+    EXPECT_EQ (shown(), "document " + beside.getFullPathName());
 
     // Without a window there is nothing to export.
     desktop->answers = { Answer::no, Answer::no };

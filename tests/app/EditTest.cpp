@@ -53,7 +53,6 @@ protected:
     }
 };
 
-using Zoom = Edit;
 using UserSettingsTest = Edit; // for its own XDG config home
 
 juce::File preset (int n)
@@ -180,46 +179,11 @@ TEST_F (Edit, CopyStripAndSetChannels)
     EXPECT_EQ (presetOf (target).getData(), expected);
 }
 
-// The list's order and length: UserSettingsTest. Here what adds to it, opens from it and clears it.
-TEST_F (Edit, RecentFiles)
-{
-    start();
-    const auto one = writePresetFile ("One.karvelo", variedBlock (1));
-    const auto two = writePresetFile ("Two.karvelo", variedBlock (2));
-    const auto three = folder.getChildFile ("Three.karvelo");
-    const auto path = [] (const juce::File& file) { return file.getFullPathName() + " | "; };
-
-    // Opened, opened into a window, saved as, saved: newest first, each once, kept for the next start.
-    desktop->files = { one, three };
-    invoke (CommandIDs::openPreset);
-    window (0).openFile (two);
-    invoke (window (1), CommandIDs::saveAs);
-    invoke (window (0), CommandIDs::save);
-    stop();
-    start();
-    EXPECT_TRUE (
-        menu ("File").contains ("Open Recent | " + path (two) + path (three) + path (one) + "Clear List"));
-    auto& model = *app->getMenuModel();
-    model.menuItemSelected (MainMenuModel::firstRecentFileItem + 2, 0);
-    EXPECT_EQ (presetOf (window (1)).getData(), variedBlock (1));
-
-    // A file gone: the user is told, and it leaves the list.
-    ASSERT_TRUE (three.deleteFile());
-    model.menuItemSelected (MainMenuModel::firstRecentFileItem + 2, 0);
-    EXPECT_EQ (shown(), "warning Karvelo Editor: The file \"" + three.getFullPathName()
-                            + "\" no longer exists. It has been removed from the recent files.");
-    EXPECT_EQ (app->getWindowManager()->getNumWindows(), 2);
-    EXPECT_TRUE (menu ("File").contains ("Open Recent | " + path (one) + path (two) + "Clear List"));
-    model.menuItemSelected (MainMenuModel::clearRecentFilesItem, 0);
-    stop();
-    start();
-    EXPECT_TRUE (menu ("File").contains ("Open Recent | (Clear List)"));
-}
-
 // At a desktop scale of 2 the panel is drawn from its picture rendered at twice the size, pixel for
 // pixel, not from its picture made larger: here the corner without views, its title, a screw and
-// strip 1's number. Each zoom scales the window and keeps an entry being typed open.
-TEST_F (Zoom, ScalesAndIsRemembered)
+// strip 1's number. Each zoom scales the window and keeps an entry being typed open. The recent
+// files' order and length: UserSettingsTest; here what adds to the list, opens from it and clears it.
+TEST_F (Edit, ZoomAndRecentFiles)
 {
     start();
     auto& w = window (0);
@@ -268,14 +232,43 @@ TEST_F (Zoom, ScalesAndIsRemembered)
     }
 
     invoke (CommandIDs::zoom150);
+    const auto one = writePresetFile ("One.karvelo", variedBlock (1));
+    const auto two = writePresetFile ("Two.karvelo", variedBlock (2));
+    const auto three = folder.getChildFile ("Three.karvelo");
+    const auto path = [] (const juce::File& file) { return file.getFullPathName() + " | "; };
+
+    // Opened, opened into a window, saved as, saved: newest first, each once, kept for the next start
+    // as the zoom is.
+    desktop->files = { one, three };
+    invoke (CommandIDs::openPreset);
+    window (0).openFile (two);
+    invoke (window (1), CommandIDs::saveAs);
+    invoke (window (0), CommandIDs::save);
     stop();
     EXPECT_EQ (juce::Desktop::getInstance().getGlobalScaleFactor(), 1.0f) << "the desktop was left scaled";
     start();
     EXPECT_TRUE (menu ("View").startsWith ("Zoom | 75 % | 100 % | 125 % | *150 % | 200 %"));
     EXPECT_NEAR (window (0).getPeer()->getBounds().getWidth(), layout.x * 3 / 2, 1);
+    EXPECT_TRUE (
+        menu ("File").contains ("Open Recent | " + path (two) + path (three) + path (one) + "Clear List"));
+    auto& model = *app->getMenuModel();
+    model.menuItemSelected (MainMenuModel::firstRecentFileItem + 2, 0);
+    EXPECT_EQ (presetOf (window (1)).getData(), variedBlock (1));
+
+    // A file gone: the user is told, and it leaves the list.
+    ASSERT_TRUE (three.deleteFile());
+    model.menuItemSelected (MainMenuModel::firstRecentFileItem + 2, 0);
+    EXPECT_EQ (shown(), "warning Karvelo Editor: The file \"" + three.getFullPathName()
+                            + "\" no longer exists. It has been removed from the recent files.");
+    EXPECT_EQ (app->getWindowManager()->getNumWindows(), 2);
+    EXPECT_TRUE (menu ("File").contains ("Open Recent | " + path (one) + path (two) + "Clear List"));
+    model.menuItemSelected (MainMenuModel::clearRecentFilesItem, 0);
+    stop();
+    start();
+    EXPECT_TRUE (menu ("File").contains ("Open Recent | (Clear List)"));
 }
 
-// The recent files' order on the way: Edit.RecentFiles.
+// The recent files' order on the way: Edit.ZoomAndRecentFiles.
 TEST_F (UserSettingsTest, DamagedSettings)
 {
     const auto file = folder.getChildFile ("config/karvelo-editor/karvelo-editor.settings");
