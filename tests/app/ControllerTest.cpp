@@ -57,35 +57,6 @@ struct Controller : ApplicationFixture
 using MidiMonitor = Controller;
 } // namespace
 
-TEST_F (Controller, SendAndLoad)
-{
-    start();
-    ASSERT_TRUE (presetOf (window (0)).setData (variedBlock (8)));
-    invoke (window (0), CommandIDs::sendToHardware); // acknowledged: no box (every box is checked below)
-    EXPECT_TRUE (MessageLoop::runUntil ([&] { return controller.getBlock() == variedBlock (8); }));
-    controller.setFaults ({ true, false, false, false, false }); // no answer
-
-    for (auto command : { CommandIDs::sendToHardware, CommandIDs::loadFromHardware })
-        invoke (window (0), command);
-
-    EXPECT_EQ (shown (2), noAnswer + " | " + noAnswer);
-
-    EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1");
-    controller.setFaults ({});
-    controller.unplug();
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return ports() == " / "; }));
-
-    for (auto command : { CommandIDs::sendToHardware, CommandIDs::loadFromHardware })
-        invoke (window (0), command);
-
-    EXPECT_EQ (shown (2), noDevice + " | " + noDevice);
-    EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, MIDI Setup");
-
-    // (The ports reopened on replugging: AlsaMidiFixture.UnplugMidReply; a load reaching the window:
-    // Edit.UndoRedo.)
-    EXPECT_EQ (presetOf (window (0)).getData(), variedBlock (8));
-}
-
 TEST_F (Controller, MidiSetup)
 {
     const auto drums = system->plugInput ("Drum Pads");
@@ -140,7 +111,8 @@ TEST_F (Controller, MidiSetup)
     EXPECT_EQ (panel->getOutputListMessage(), "") << "the controller's output is still there";
 }
 
-// The monitor window, asked for twice, lists both directions, and no more than its bound of lines.
+// The monitor window, asked for twice, lists both directions, and no more than its bound of lines;
+// sends and loads answered, unanswered and without the controller.
 TEST_F (MidiMonitor, BothDirectionsBounded)
 {
     start();
@@ -204,6 +176,30 @@ TEST_F (MidiMonitor, BothDirectionsBounded)
         [&] { return monitor.getLines().joinIntoString ("\n").endsWith ("Continue"); }, 20000));
     EXPECT_EQ (monitor.getLines().size(), (int) MidiMonitorComponent::maximumLines);
 
+    // A preset sent reaches the controller; unanswered, a send and a load each say so; with the
+    // controller unplugged, each says so and opens MIDI Setup, and the window keeps its preset.
+    ASSERT_TRUE (presetOf (window (0)).setData (variedBlock (8)));
+    invoke (window (0), CommandIDs::sendToHardware);
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return controller.getBlock() == variedBlock (8); }));
+    controller.setFaults ({ true, false, false, false, false }); // no answer
+
+    for (auto command : { CommandIDs::sendToHardware, CommandIDs::loadFromHardware })
+        invoke (window (0), command);
+
+    EXPECT_EQ (shown (2), noAnswer + " | " + noAnswer);
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, MIDI Monitor");
     system->unplug (controller.getEditorOutput());
     EXPECT_TRUE (MessageLoop::runUntil ([&] { return ! activity.isPowerOn(); })) << "the output is gone";
+    system->unplug (controller.getEditorInput());
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return ports() == " / "; }));
+
+    for (auto command : { CommandIDs::sendToHardware, CommandIDs::loadFromHardware })
+        invoke (window (0), command);
+
+    EXPECT_EQ (shown (2), noDevice + " | " + noDevice);
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, MIDI Monitor, MIDI Setup");
+
+    // (The ports reopened on replugging: AlsaMidiFixture.UnplugMidReply; a load reaching the window:
+    // Edit.UndoCopyAndChannels.)
+    EXPECT_EQ (presetOf (window (0)).getData(), variedBlock (8));
 }

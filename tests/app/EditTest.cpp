@@ -63,8 +63,8 @@ juce::File preset (int n)
 
 // What each step is called and when the edits are unsaved: PresetHistoryTest; a save marking the
 // window saved: Recovery.RestartOffersWhatWasLeft. Here the window's part: its commands, its loads
-// and opens, and the keys in an open entry.
-TEST_F (Edit, UndoRedo)
+// and opens, the keys in an open entry, and the edits of whole strips and channels.
+TEST_F (Edit, UndoCopyAndChannels)
 {
     start();
     auto& w = window (0);
@@ -123,29 +123,28 @@ TEST_F (Edit, UndoRedo)
     press ('z');
     press ('z', juce::ModifierKeys::commandModifier | juce::ModifierKeys::shiftModifier);
     EXPECT_EQ (box.getValue(), 42);
-}
 
-TEST_F (Edit, CopyStripAndSetChannels)
-{
-    start ({ writePresetFile ("Source.karvelo", variedBlock (1)).getFullPathName() });
+    // Copy Strip and Paste Strip, from this window to a new one.
     invoke (CommandIDs::newDocument);
-    auto &source = window (0), &target = window (1);
+    auto &source = w, &target = window (1);
     const auto factory = HexFile::factoryBlock();
 
     // The master fader is in no strip.
     ASSERT_TRUE (focus (panelOf (source).getFaderView (8).getCcBox()));
-    EXPECT_EQ (menu ("Edit"), "Undo | (Redo) | (Copy Strip) | (Paste Strip) | Set Every Channel...");
+    EXPECT_EQ (menu ("Edit"),
+               "Undo CC of strip 1 knob 1 | (Redo) | (Copy Strip) | (Paste Strip) | Set Every Channel...");
 
     // Strip 2 of the source, by its record-arm button's channel box (third row of switch views).
     ASSERT_TRUE (focus (panelOf (source).getSwitchView (16 + 1).getChannelBox()));
-    EXPECT_EQ (menu ("Edit"), "Undo | (Redo) | Copy Strip | (Paste Strip) | Set Every Channel...");
+    EXPECT_EQ (menu ("Edit"),
+               "Undo CC of strip 1 knob 1 | (Redo) | Copy Strip | (Paste Strip) | Set Every Channel...");
     invoke (source, CommandIDs::copyStrip);
 
     // Onto strip 5 of the other window, by a knob's number box. (Undo: the entry open in the box.)
     ASSERT_TRUE (focus (panelOf (target).getKnobView (3 * 4 + 2).getCcBox()));
     EXPECT_EQ (menu ("Edit"), "Undo | (Redo) | Copy Strip | Paste Strip | Set Every Channel...");
     invoke (target, CommandIDs::pasteStrip);
-    const auto copied = stripOf (variedBlock (1), 2);
+    const auto copied = stripOf (presetOf (source).getData(), 2);
 
     for (int strip = 1; strip <= KARVELOControlMap::masterStrip; ++strip)
         EXPECT_EQ (stripOf (presetOf (target).getData(), strip),
