@@ -105,9 +105,9 @@ TEST_F (Controller, MidiSetup)
     system->unplug (keys);
     system->unplug (controller.getEditorInput());
     EXPECT_TRUE (MessageLoop::runUntil (
-        [&] { return panel->getInputListMessage().startsWith ("No MIDI inputs found"); }))
-        << panel->getInputListMessage();
-    EXPECT_TRUE (panel->getInputListMessage().contains ("audio group"));
+        [&] {
+            return panel->getInputListMessage().matchesWildcard ("No MIDI inputs found*audio group*", false);
+        }));
     EXPECT_EQ (panel->getOutputListMessage(), "") << "the controller's output is still there";
 }
 

@@ -15,64 +15,7 @@ const juce::String mappingDialog = "save Select filename to export: *.csv;*.html
 const juce::String warning = "warning Karvelo Editor: ";
 } // namespace
 
-TEST_F (Windows, NumberingAndQuit)
-{
-    start();
-    invoke (CommandIDs::newDocument);
-    invoke (CommandIDs::newDocument);
-
-    // Each window in front as it is asked about; Cancel stops the quit, and so does a Yes whose save
-    // does not happen.
-    desktop->answers = { Answer::no, Answer::cancel, Answer::yes };
-    desktop->files = { std::nullopt };
-    desktop->frontWindows.clear();
-    invoke (CommandIDs::quit);
-    app->systemRequestedQuit();
-    EXPECT_EQ (desktop->frontWindows.joinIntoString (", "),
-               "Karvelo Editor Untitled 1, Karvelo Editor Untitled 2, Karvelo Editor Untitled 2");
-    EXPECT_EQ (shown(), ask + "Untitled 1 | " + ask + "Untitled 2 | " + ask + "Untitled 2 | " + saveDialog);
-
-    desktop->answers = { Answer::no, Answer::no };
-    invoke (CommandIDs::quit);
-    EXPECT_EQ (shown(), ask + "Untitled 2 | " + ask + "Untitled 3 | quit");
-
-    // Numbers are not given again; even an unedited window asks; closing the last ends the program.
-    invoke (CommandIDs::newDocument);
-    desktop->answers = { Answer::no };
-    invoke (window (0), CommandIDs::closeWindow);
-    EXPECT_EQ (shown(), ask + "Untitled 4 | quit");
-
-    // A file handed over while no window is open gets a window of its own; into the active window,
-    // with a question only when it does not hold the factory preset; with another program's window
-    // active, a window of its own again.
-    const auto handOver = [this] (const juce::String& name, int seed)
-    { app->anotherInstanceStarted (writePresetFile (name, variedBlock (seed)).getFullPathName().quoted()); };
-    const auto active = [this] { return app->getWindowManager()->getActiveWindow().get(); };
-    handOver ("One.karvelo", 4);
-    EXPECT_EQ (desktopWindows(), "Karvelo Editor One.karvelo");
-    invoke (window (0), CommandIDs::newDocument);
-    window (1).toFront (true);
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return active() == &window (1); }, 2000));
-    desktop->answers = { Answer::cancel, Answer::no };
-
-    for (const auto seed : { 5, 6, 6 })
-        handOver (seed == 5 ? "Two.karvelo" : "Three.karvelo", seed);
-
-    EXPECT_EQ (shown(), ask + "Two.karvelo | " + ask + "Two.karvelo");
-    EXPECT_EQ (desktopWindows(), "Karvelo Editor One.karvelo, Karvelo Editor Three.karvelo");
-    EXPECT_EQ (presetOf (window (1)).getData(), variedBlock (6));
-    juce::Component elsewhere;
-    elsewhere.setSize (200, 100);
-    GuiTestSupport::HostWindow other (elsewhere);
-    ASSERT_TRUE (MessageLoop::runUntil ([&] { return active() == nullptr; }, 2000));
-    handOver ("Four.karvelo", 7);
-    EXPECT_EQ (shown(), "");
-    EXPECT_EQ (
-        desktopWindows(),
-        "Karvelo Editor Four.karvelo, Karvelo Editor One.karvelo, Karvelo Editor Three.karvelo, Test window");
-}
-
-TEST_F (Windows, SaveQuestionsAndTyping)
+TEST_F (Windows, SaveQuestionsAndQuit)
 {
     start();
     invoke (CommandIDs::newDocument);
@@ -99,7 +42,7 @@ TEST_F (Windows, SaveQuestionsAndTyping)
     auto expected = HexFile::factoryBlock();
 
     // Ctrl+S or Ctrl+W pressed while a box's editor is still open: the entry is taken as Return
-    // would take it, so 200 (out of range) is not, and a channel typed as 16 is stored as 15.
+    // would take it, so a channel typed as 16 is stored as 15. (What Return refuses: NumberBoxTest.)
     const auto typeInto = [] (NumberBoxComponent<int>& box, const juce::String& text)
     {
         box.showEditor();
@@ -108,9 +51,6 @@ TEST_F (Windows, SaveQuestionsAndTyping)
     typeInto (panel.getKnobView (0).getCcBox(), "42");
     expected.set (1, 42);
     desktop->files = { file };
-    invoke (window (0), CommandIDs::save);
-    EXPECT_EQ (HexFile::contentsOf (file), fileImageOf (expected));
-    typeInto (panel.getKnobView (1).getCcBox(), "200");
     invoke (window (0), CommandIDs::save);
     EXPECT_EQ (HexFile::contentsOf (file), fileImageOf (expected));
     typeInto (panel.getFaderView (8).getChannelBox(), "16");
@@ -147,6 +87,60 @@ TEST_F (Windows, SaveQuestionsAndTyping)
     invoke (CommandIDs::quit);
     EXPECT_EQ (shown(), ask + "Untitled 4 | " + saveDialog + " | " + ask + "Untitled 5 | quit");
     EXPECT_EQ (desktopWindows(), "");
+
+    // Numbered on from there, three windows asked about as the program quits.
+    for (int i = 0; i < 3; ++i)
+        invoke (CommandIDs::newDocument);
+
+    // Each window in front as it is asked about; Cancel stops the quit, and so does a Yes whose save
+    // does not happen.
+    desktop->answers = { Answer::no, Answer::cancel, Answer::yes };
+    desktop->files = { std::nullopt };
+    desktop->frontWindows.clear();
+    invoke (CommandIDs::quit);
+    app->systemRequestedQuit();
+    EXPECT_EQ (desktop->frontWindows.joinIntoString (", "),
+               "Karvelo Editor Untitled 6, Karvelo Editor Untitled 7, Karvelo Editor Untitled 7");
+    EXPECT_EQ (shown(), ask + "Untitled 6 | " + ask + "Untitled 7 | " + ask + "Untitled 7 | " + saveDialog);
+
+    desktop->answers = { Answer::no, Answer::no };
+    invoke (CommandIDs::quit);
+    EXPECT_EQ (shown(), ask + "Untitled 7 | " + ask + "Untitled 8 | quit");
+
+    // Numbers are not given again; even an unedited window asks; closing the last ends the program.
+    invoke (CommandIDs::newDocument);
+    desktop->answers = { Answer::no };
+    invoke (window (0), CommandIDs::closeWindow);
+    EXPECT_EQ (shown(), ask + "Untitled 9 | quit");
+
+    // A file handed over while no window is open gets a window of its own; into the active window,
+    // with a question only when it does not hold the factory preset; with another program's window
+    // active, a window of its own again.
+    const auto handOver = [this] (const juce::String& name, int seed)
+    { app->anotherInstanceStarted (writePresetFile (name, variedBlock (seed)).getFullPathName().quoted()); };
+    const auto active = [this] { return app->getWindowManager()->getActiveWindow().get(); };
+    handOver ("One.karvelo", 4);
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor One.karvelo");
+    invoke (window (0), CommandIDs::newDocument);
+    window (1).toFront (true);
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return active() == &window (1); }, 2000));
+    desktop->answers = { Answer::cancel, Answer::no };
+
+    for (const auto seed : { 5, 6, 6 })
+        handOver (seed == 5 ? "Two.karvelo" : "Three.karvelo", seed);
+
+    EXPECT_EQ (shown(), ask + "Two.karvelo | " + ask + "Two.karvelo");
+    EXPECT_EQ (desktopWindows(), "Karvelo Editor One.karvelo, Karvelo Editor Three.karvelo");
+    EXPECT_EQ (presetOf (window (1)).getData(), variedBlock (6));
+    juce::Component elsewhere;
+    elsewhere.setSize (200, 100);
+    GuiTestSupport::HostWindow other (elsewhere);
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return active() == nullptr; }, 2000));
+    handOver ("Four.karvelo", 7);
+    EXPECT_EQ (shown(), "");
+    EXPECT_EQ (
+        desktopWindows(),
+        "Karvelo Editor Four.karvelo, Karvelo Editor One.karvelo, Karvelo Editor Three.karvelo, Test window");
 }
 
 TEST_F (Windows, ArgumentsArePaths)
