@@ -215,9 +215,13 @@ TEST_F (Windows, BadFileNeverWritten)
     EXPECT_EQ (HexFile::contentsOf (broken), brokenBytes);
 }
 
-TEST_F (Windows, SaveAsAddsExtension)
+// Save As; the front window's preset exported as SysEx, as CSV and as a page; a SysEx file imported;
+// Help.
+TEST_F (Windows, FileMenuAndHelp)
 {
     start();
+
+    // Save As given a bare name adds the extension, and asks before replacing a completed name.
     const auto typed = folder.getChildFile ("mine");
     const auto completed = folder.getChildFile ("mine.karvelo");
     const auto replaceQuestion =
@@ -242,25 +246,19 @@ TEST_F (Windows, SaveAsAddsExtension)
     EXPECT_EQ (window (0).getName(), "Karvelo Editor mine");
     EXPECT_EQ (shown(), saveDialog + " | " + saveDialog + " | " + replaceQuestion + " | " + saveDialog + " | "
                             + replaceQuestion + " | " + saveDialog);
-}
 
-// The front window's preset exported as SysEx, as CSV and as a page; a SysEx file imported; Help.
-TEST_F (Windows, ExportImportAndHelp)
-{
-    start();
     const auto file = folder.getChildFile ("Live.syx");
     juce::MemoryBlock exported;
 
-    // Under a bare name given ".syx" (the question before a completed name is replaced:
-    // Windows.SaveAsAddsExtension), as the controller is sent it (its bytes: KarveloToolTest); the
-    // window stays as it was.
+    // Exported under a bare name given ".syx", as the controller is sent it (its bytes:
+    // KarveloToolTest); the window stays as it was.
     ASSERT_TRUE (presetOf (window (0)).setData (variedBlock (3)));
     desktop->files = { folder.getChildFile ("Live") };
     invoke (window (0), CommandIDs::exportSysEx);
     EXPECT_EQ (shown(), "save Select filename to export: *.syx");
     ASSERT_TRUE (file.loadFileAsData (exported));
     EXPECT_TRUE (exported == PresetFormats::encode (PresetFormats::Format::sysEx, variedBlock (3)));
-    EXPECT_EQ (window (0).getName(), "Karvelo Editor Untitled 1");
+    EXPECT_EQ (window (0).getName(), "Karvelo Editor mine");
 
     // Imported: the first preset of a capture with other messages, in a new unsaved window, as the
     // tool's decoder finds it. Nothing opens for a file without a preset, or a cancelled dialog; the
@@ -305,7 +303,7 @@ TEST_F (Windows, ExportImportAndHelp)
     // The same rows in a page of its own, the conflicts marked, the picture the panel the window shows.
     const auto html = folder.getChildFile ("Map.HTML").loadFileAsString();
     EXPECT_TRUE (html.startsWith ("<!DOCTYPE html>")
-                 && html.contains ("<title>Karvelo mapping: Untitled 1</title>"));
+                 && html.contains ("<title>Karvelo mapping: mine.v2</title>"));
     EXPECT_TRUE (juce::StringArray::fromLines (html).contains (
         "<tr class=\"conflict\"><td>1</td><td>knob2</td><td>knob</td><td>cc</td><td>1</td><td>16</td><td>"
         "strip 1 knob 1</td></tr>"));
@@ -338,8 +336,7 @@ TEST_F (Windows, ExportImportAndHelp)
     // Help: About, once however often asked for (its clicks: Pictures.AboutShowsVersionAndClosesOnClick).
     invoke (CommandIDs::about);
     invoke (CommandIDs::about);
-    EXPECT_EQ (desktopWindows(),
-               "About Karvelo Editor, Karvelo Editor Untitled 1, Karvelo Editor Untitled 2");
+    EXPECT_EQ (desktopWindows(), "About Karvelo Editor, Karvelo Editor Untitled 2, Karvelo Editor mine");
 
     // The user guide, looked for where packages put it and beside the program.
     const juce::String guide = "Karvelo Editor - User Guide - v1.0.pdf";
