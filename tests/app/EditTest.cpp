@@ -23,9 +23,6 @@ protected:
         return items.joinIntoString (" | ", 0, count);
     }
 
-    // Undo and Redo as the Edit menu names them.
-    juce::String undoRedo() { return menu ("Edit", 2); }
-
     // The channel, type and number of each control of a strip, in reading order.
     static ByteArray stripOf (const ByteArray& block, int strip)
     {
@@ -71,22 +68,22 @@ TEST_F (Edit, UndoCopyAndChannels)
     auto& panel = panelOf (w);
     panel.getKnobView (7).getCcBox().setValue (74, juce::sendNotificationSync);
     MessageLoop::drain();
-    EXPECT_EQ (undoRedo(), "Undo CC of strip 3 knob 2 | (Redo)");
+    EXPECT_EQ (menu ("Edit", 2), "Undo CC of strip 3 knob 2 | (Redo)");
 
     // The controller's preset replaces the edits, as one step.
     controller.setBlock (variedBlock (2));
     invoke (w, CommandIDs::loadFromHardware);
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return presetOf (w).getData() == variedBlock (2); }));
     MessageLoop::drain();
-    EXPECT_EQ (undoRedo(), "Undo Load From Hardware | (Redo)");
+    EXPECT_EQ (menu ("Edit", 2), "Undo Load From Hardware | (Redo)");
     invoke (w, CommandIDs::undo);
     invoke (w, CommandIDs::undo);
     MessageLoop::drain();
-    EXPECT_EQ (undoRedo(), "(Undo) | Redo CC of strip 3 knob 2");
+    EXPECT_EQ (menu ("Edit", 2), "(Undo) | Redo CC of strip 3 knob 2");
 
     // A file opened into the window starts a history of its own.
     w.openFile (writePresetFile ("Other.karvelo", variedBlock (3)));
-    EXPECT_EQ (undoRedo(), "(Undo) | (Redo)");
+    EXPECT_EQ (menu ("Edit", 2), "(Undo) | (Redo)");
 
     // A load from the controller is an edit, which a file that cannot be opened leaves alone.
     controller.setBlock (variedBlock (9));
@@ -105,7 +102,7 @@ TEST_F (Edit, UndoCopyAndChannels)
     auto& box = panel.getKnobView (0).getCcBox();
     ASSERT_TRUE (focus (box));
     GuiTestSupport::type (*box.getCurrentTextEditor(), "42");
-    EXPECT_EQ (undoRedo(), "Undo | Redo Load From Hardware");
+    EXPECT_EQ (menu ("Edit", 2), "Undo | Redo Load From Hardware");
     const auto press = [&] (int key, juce::ModifierKeys modifiers = juce::ModifierKeys::commandModifier)
     {
         EXPECT_TRUE (w.getPeer()->handleKeyPress (juce::KeyPress (key, modifiers, 0)));
@@ -115,7 +112,7 @@ TEST_F (Edit, UndoCopyAndChannels)
     press ('z');
     EXPECT_EQ (box.getCurrentTextEditor(), nullptr);
     EXPECT_EQ (box.getValue(), (int) variedBlock (3)[1]);
-    EXPECT_EQ (undoRedo(), "(Undo) | Redo CC of strip 1 knob 1");
+    EXPECT_EQ (menu ("Edit", 2), "(Undo) | Redo CC of strip 1 knob 1");
     press ('y');
     EXPECT_EQ (box.getValue(), 42);
     press ('z');
@@ -148,7 +145,7 @@ TEST_F (Edit, UndoCopyAndChannels)
         EXPECT_EQ (stripOf (presetOf (target).getData(), strip),
                    strip == 5 ? copied : stripOf (factory, strip));
 
-    EXPECT_EQ (undoRedo(), "Undo Paste Strip | (Redo)");
+    EXPECT_EQ (menu ("Edit", 2), "Undo Paste Strip | (Redo)");
 
     // Set Every Channel: out of range, empty or cancelled, nothing changes. "1x6" could only be typed
     // as "16": one step, every control's channel and nothing else.
@@ -164,7 +161,7 @@ TEST_F (Edit, UndoCopyAndChannels)
     for (int i = 0; i < 4; ++i)
     {
         invoke (target, CommandIDs::setEveryChannel);
-        EXPECT_EQ (undoRedo(), i < 3 ? "Undo Paste Strip | (Redo)" : "Undo Set Every Channel | (Redo)");
+        EXPECT_EQ (menu ("Edit", 2), i < 3 ? "Undo Paste Strip | (Redo)" : "Undo Set Every Channel | (Redo)");
     }
 
     EXPECT_EQ (shown(), refused ("\"17\" is not a MIDI channel.") + refused ("No channel was entered.")
