@@ -43,17 +43,14 @@ TEST_F (Windows, SaveQuestionsAndQuit)
 
     // Ctrl+S or Ctrl+W pressed while a box's editor is still open: the entry is taken as Return
     // would take it, so a channel typed as 16 is stored as 15. (What Return refuses: NumberBoxTest.)
-    const auto typeInto = [] (NumberBoxComponent<int>& box, const juce::String& text)
-    {
-        box.showEditor();
-        GuiTestSupport::type (*box.getCurrentTextEditor(), text);
-    };
-    typeInto (panel.getKnobView (0).getCcBox(), "42");
+    panel.getKnobView (0).getCcBox().showEditor();
+    GuiTestSupport::type (*panel.getKnobView (0).getCcBox().getCurrentTextEditor(), "42");
     expected.set (1, 42);
     desktop->files = { file };
     invoke (window (0), CommandIDs::save);
     EXPECT_EQ (HexFile::contentsOf (file), fileImageOf (expected));
-    typeInto (panel.getFaderView (8).getChannelBox(), "16");
+    panel.getFaderView (8).getChannelBox().showEditor();
+    GuiTestSupport::type (*panel.getFaderView (8).getChannelBox().getCurrentTextEditor(), "16");
     expected.set (48 + 2 * 8, 15);
     desktop->answers = { Answer::yes };
     invoke (window (0), CommandIDs::closeWindow);
