@@ -150,11 +150,7 @@ TEST_F (Edit, UndoCopyAndChannels)
     // Set Every Channel: out of range, empty or cancelled, nothing changes. "1x6" could only be typed
     // as "16": one step, every control's channel and nothing else.
     const juce::String asked = "entry Set Every Channel: The MIDI channel, 1 to 16, for all 57 controls:";
-    const auto refused = [&] (const juce::String& why)
-    {
-        return asked + " | warning Karvelo Editor: " + why
-               + " Enter a number from 1 to 16; no channel was changed. | ";
-    };
+    const juce::String refused = " Enter a number from 1 to 16; no channel was changed. | ";
     auto expected = presetOf (target).getData();
     desktop->entries = { "17", "", std::nullopt, "1x6" };
 
@@ -164,8 +160,9 @@ TEST_F (Edit, UndoCopyAndChannels)
         EXPECT_EQ (menu ("Edit", 2), i < 3 ? "Undo Paste Strip | (Redo)" : "Undo Set Every Channel | (Redo)");
     }
 
-    EXPECT_EQ (shown(), refused ("\"17\" is not a MIDI channel.") + refused ("No channel was entered.")
-                            + asked + " | " + asked);
+    EXPECT_EQ (shown(), asked + " | warning Karvelo Editor: \"17\" is not a MIDI channel." + refused + asked
+                            + " | warning Karvelo Editor: No channel was entered." + refused + asked + " | "
+                            + asked);
 
     for (auto& control : KARVELOControlMap::getControls())
         expected.set (control.channelOffset, 15);
