@@ -258,14 +258,14 @@ TEST_F (Windows, FileMenuAndHelp)
     // Imported: the first preset of a capture with other messages, in a new unsaved window, as the
     // tool's decoder finds it. Nothing opens for a file without a preset, or a cancelled dialog; the
     // failure says why.
-    const auto write = [this] (const juce::String& name, const juce::String& hexFile)
+    for (auto [name, hex] : { std::pair ("capture.syx", "capture_preset_after_others.hex"),
+                              std::pair ("none.syx", "capture_without_preset.hex") })
     {
-        const auto bytes = HexFile::read (hexFile);
-        EXPECT_TRUE (folder.getChildFile (name).replaceWithData (bytes.begin(), (size_t) bytes.size()));
-        return folder.getChildFile (name);
-    };
-    desktop->files = { write ("capture.syx", "capture_preset_after_others.hex"),
-                       write ("none.syx", "capture_without_preset.hex"), std::nullopt };
+        const auto bytes = HexFile::read (hex);
+        ASSERT_TRUE (folder.getChildFile (name).replaceWithData (bytes.begin(), (size_t) bytes.size()));
+    }
+
+    desktop->files = { folder.getChildFile ("capture.syx"), folder.getChildFile ("none.syx"), std::nullopt };
 
     for (int i = 0; i < 3; ++i)
         invoke (CommandIDs::importSysEx);
