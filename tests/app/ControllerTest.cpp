@@ -41,14 +41,16 @@ struct Controller : ApplicationFixture
         throw std::logic_error ("no button " + name.toStdString());
     }
 
-    // The text of each line after its time, from the first on, once there are `count` lines.
+    // The text of each line after its time of day to the millisecond, from the first on, once there
+    // are `count` lines.
     static juce::String lines (MidiMonitorComponent& monitor, int count, int first = 0)
     {
         MessageLoop::runUntil ([&] { return monitor.getLines().size() >= count; });
         juce::StringArray texts;
 
         for (auto& line : monitor.getLines())
-            texts.add (line.fromFirstOccurrenceOf (" ", false, false).trim());
+            texts.add (line.matchesWildcard ("??:??:??.??? *", false) ? line.substring (13).trim()
+                                                                      : "no time: " + line);
 
         return texts.joinIntoString ("\n", first);
     }
@@ -139,10 +141,6 @@ TEST_F (MidiMonitor, BothDirectionsBounded)
                                       "in   Note Off 1 velocity 0, channel 1 - strip 1 mute button\n"
                                       "in   Pitch Bend 8192, channel 3");
     EXPECT_TRUE (MessageLoop::runUntil ([&] { return activity.getTouchedValue (6) == 64; }));
-
-    // Each line starts with the time of day to the millisecond.
-    const auto time = monitor.getLines()[0].upToFirstOccurrenceOf (" ", false, false);
-    EXPECT_TRUE (time.length() == 12 && time.containsOnly ("0123456789:.") && time[2] == ':') << time;
 
     // Copy takes the selected lines.
     monitor.getList().selectRow (1);
