@@ -65,33 +65,32 @@ TEST_F (Controller, MidiSetup)
     const auto synth = system->plugOutput ("Synth B");
     start();
     invoke (CommandIDs::midiSetup);
-    auto* panel = &app->getMidiSetupWindow()->getPanel();
+    const auto panel = [this] { return &app->getMidiSetupWindow()->getPanel(); };
     const auto inputsBecome = [&] (const juce::String& rows)
-    { return MessageLoop::runUntil ([&] { return rowsOf (panel->getInputList()) == rows; }); };
-    EXPECT_EQ (rowsOf (panel->getInputList()), "*Karvelo, Drum Pads");
-    panel->selectOutputDevice ("Synth B");
+    { return MessageLoop::runUntil ([&] { return rowsOf (panel()->getInputList()) == rows; }); };
+    EXPECT_EQ (rowsOf (panel()->getInputList()), "*Karvelo, Drum Pads");
+    panel()->selectOutputDevice ("Synth B");
     setupButton ("Cancel").triggerClick();
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return desktopWindows() == "Karvelo Editor Untitled 1"; }));
 
     // Reopened, the choice cancelled is gone. A device plugged in while the window is open joins
     // the list, the choice stays; the chosen device pulled out: nothing is chosen, the others stay.
     invoke (CommandIDs::midiSetup);
-    panel = &app->getMidiSetupWindow()->getPanel();
-    EXPECT_EQ (rowsOf (panel->getOutputList()), "*Karvelo, Synth B");
-    panel->getInputList().selectRow (1);
+    EXPECT_EQ (rowsOf (panel()->getOutputList()), "*Karvelo, Synth B");
+    panel()->getInputList().selectRow (1);
     const auto keys = system->plugInput ("Keys");
-    EXPECT_TRUE (inputsBecome ("Karvelo, *Drum Pads, Keys")) << rowsOf (panel->getInputList());
+    EXPECT_TRUE (inputsBecome ("Karvelo, *Drum Pads, Keys")) << rowsOf (panel()->getInputList());
     system->unplug (drums);
-    EXPECT_TRUE (inputsBecome ("Karvelo, Keys")) << rowsOf (panel->getInputList());
+    EXPECT_TRUE (inputsBecome ("Karvelo, Keys")) << rowsOf (panel()->getInputList());
 
-    panel->selectInputDevice ("Keys");
+    panel()->selectInputDevice ("Keys");
     setupButton ("Apply").triggerClick();
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return ports() == "Keys / Karvelo"; }));
     EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, MIDI Setup");
 
     // OK clicked with the mouse: the window goes from inside its own button's callback. What is
     // sent goes to the output chosen, through the engine as well.
-    panel->selectOutputDevice ("Synth B");
+    panel()->selectOutputDevice ("Synth B");
     GuiTestSupport::click (setupButton ("OK"), setupButton ("OK").getLocalBounds().getCentre());
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return desktopWindows() == "Karvelo Editor Untitled 1"; }));
     EXPECT_EQ (ports(), "Keys / Synth B");
@@ -100,14 +99,14 @@ TEST_F (Controller, MidiSetup)
 
     // Nothing left: the list says so, and how to find out why.
     invoke (CommandIDs::midiSetup);
-    panel = &app->getMidiSetupWindow()->getPanel();
     system->unplug (keys);
     system->unplug (controller.getEditorInput());
     EXPECT_TRUE (MessageLoop::runUntil (
         [&] {
-            return panel->getInputListMessage().matchesWildcard ("No MIDI inputs found*audio group*", false);
+            return panel()->getInputListMessage().matchesWildcard ("No MIDI inputs found*audio group*",
+                                                                   false);
         }));
-    EXPECT_EQ (panel->getOutputListMessage(), "") << "the controller's output is still there";
+    EXPECT_EQ (panel()->getOutputListMessage(), "") << "the controller's output is still there";
 }
 
 // The monitor window, asked for twice, lists both directions, and no more than its bound of lines;
