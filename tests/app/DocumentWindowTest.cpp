@@ -241,7 +241,6 @@ TEST_F (Windows, FileMenuAndHelp)
     EXPECT_EQ (shown(), saveDialog + " | " + saveDialog + " | " + replaceQuestion + " | " + saveDialog + " | "
                             + replaceQuestion + " | " + saveDialog);
 
-    const auto file = folder.getChildFile ("Live.syx");
     juce::MemoryBlock exported;
 
     // Exported under a bare name given ".syx", as the controller is sent it (its bytes:
@@ -250,7 +249,7 @@ TEST_F (Windows, FileMenuAndHelp)
     desktop->files = { folder.getChildFile ("Live") };
     invoke (window (0), CommandIDs::exportSysEx);
     EXPECT_EQ (shown(), "save Select filename to export: *.syx");
-    ASSERT_TRUE (file.loadFileAsData (exported));
+    ASSERT_TRUE (folder.getChildFile ("Live.syx").loadFileAsData (exported));
     EXPECT_TRUE (exported == PresetFormats::encode (PresetFormats::Format::sysEx, variedBlock (3)));
 
     // Imported: the first preset of a capture with other messages, in a new unsaved window, as the

@@ -51,11 +51,6 @@ protected:
 };
 
 using UserSettingsTest = Edit; // for its own XDG config home
-
-juce::File preset (int n)
-{
-    return juce::File ("/p" + juce::String (n) + ".karvelo");
-}
 } // namespace
 
 // What each step is called and when the edits are unsaved: PresetHistoryTest; a save marking the
@@ -272,9 +267,9 @@ TEST_F (UserSettingsTest, DamagedSettings)
                    std::pair (0, 100));
 
         for (int n = 11; n >= 1; --n)
-            settings.addRecentFile (preset (n));
+            settings.addRecentFile (juce::File ("/p" + juce::String (n)));
 
-        EXPECT_EQ (UserSettings().getRecentFiles().getFirst(), preset (1))
+        EXPECT_EQ (UserSettings().getRecentFiles().getFirst(), juce::File ("/p1"))
             << "the damaged file was not replaced";
         EXPECT_EQ (settings.getRecentFiles().size(), 10) << "the newest ten are kept";
     }
@@ -282,6 +277,6 @@ TEST_F (UserSettingsTest, DamagedSettings)
     // A folder where the file should be: nothing can be kept, and nothing fails.
     ASSERT_TRUE (file.deleteFile() && file.createDirectory());
     UserSettings settings;
-    settings.addRecentFile (preset (2));
-    EXPECT_EQ (settings.getRecentFiles().getFirst(), preset (2));
+    settings.addRecentFile (juce::File ("/p2"));
+    EXPECT_EQ (settings.getRecentFiles().getFirst(), juce::File ("/p2"));
 }
