@@ -203,10 +203,9 @@ TEST_F (Recovery, RestartOffersWhatWasLeft)
     EXPECT_EQ (status.st_mode & 0777, 0700u) << "not for other users' eyes";
     stop(); // the windows were never answered for: their edits stay
 
-    start ({}, { Answer::cancel }); // Later
+    start ({}, { Answer::cancel }); // Later: kept, as the next start shows
     EXPECT_EQ (shown(), question (2));
     EXPECT_EQ (desktopWindows(), "Karvelo Editor Untitled 1");
-    EXPECT_EQ (kept(), images);
     stop();
 
     // Reopened as untitled windows with unsaved edits, and kept again under this editor's names

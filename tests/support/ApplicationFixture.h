@@ -140,9 +140,6 @@ protected:
     static void invoke (MainWindow& w, juce::CommandID command) { w.invoke (command, false); }
     void invoke (juce::CommandID command) { app->invoke (command, false); }
 
-    // Lets pending results, value notifications and timers happen.
-    static void settle (int milliseconds = 400) { MessageLoop::runFor (milliseconds); }
-
     // Every box shown since the last call, joined by " | ", once there are at least `count` of them
     // (waiting up to 5 s for them).
     juce::String shown (int count = 0)
