@@ -280,7 +280,7 @@ TEST_F (Windows, FileMenuAndHelp)
     auto block = HexFile::factoryBlock();
     block.set (3, block[1]);
     presetOf (window (0)).setData (block);
-    MessageLoop::runFor (100); // the panel shows the change and its conflict marks
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return ! panelOf (window (0)).isConflictCheckPending(); }));
     desktop->files = { folder.getChildFile ("map"), folder.getChildFile ("Map.HTML") };
     invoke (window (0), CommandIDs::exportMapping);
     invoke (window (0), CommandIDs::exportMapping);
