@@ -6,24 +6,11 @@
 
 using namespace SysExProtocol;
 
-namespace
-{
-ByteArray bytesOf (const juce::MidiMessage& message)
-{
-    return ByteArray (message.getRawData(), message.getRawDataSize());
-}
-} // namespace
-
 TEST (SysExProtocol, ExactBytes)
 {
     KARVELOEditorPreset preset;
     const auto file = HexFile::read ("file_146.hex"); // header bytes 1-6 unlike any the editor writes
-    ASSERT_TRUE (storePayload (file, preset));
-
-    for (const auto& bad : { HexFile::read ("file_145.hex"), HexFile::read ("file_147.hex"),
-                             HexFile::parse ("f0 47"), ByteArray() })
-        EXPECT_FALSE (storePayload (bad, preset));
-
+    ASSERT_TRUE (storePayload (file, preset));        // a payload of any other size: the preset's test
     EXPECT_EQ (preset.getData(), ByteArray (file.begin() + 7, 138));
 
     // The messages' and the file's bytes: the ALSA and preset file tests. The length field counts the data
@@ -36,7 +23,7 @@ TEST (SysExProtocol, ExactBytes)
     const auto converted = [] (const ByteArray& bytes)
     {
         const auto message = toMidiMessage (bytes.begin(), bytes.size());
-        return message.has_value() ? bytesOf (*message) : ByteArray();
+        return message ? ByteArray (message->getRawData(), message->getRawDataSize()) : ByteArray();
     };
 
     for (auto text : { "90 3c 7f", "c0 05", "f8", "f0 f7", "f0 47 00 31 66 00 01 f7" })
@@ -70,8 +57,6 @@ TEST (SysExProtocol, Recognise)
         { HexFile::parse ("f0 00 00 00 11 55 66 77 7f 00"), 146, MessageKind::acknowledgement },
         { HexFile::parse ("f0 47 00 31 11 00 00 00 f7"), 146, MessageKind::ignored },
         { HexFile::parse ("f0 47 00 31 12 00 00 00 00 f7"), 146, MessageKind::ignored },
-        { HexFile::parse ("90 47 00 31 11 00 02 00 00 f7"), 146, MessageKind::ignored },
-        { HexFile::parse ("f0 47 00 31"), 146, MessageKind::ignored },
         { {}, 146, MessageKind::ignored },
     };
 

@@ -86,12 +86,6 @@ TEST (Preset, Conflicts)
     EXPECT_EQ (conflicts.getNumConflictingControls(), 5);
     EXPECT_EQ (findControlsSending (block, { 0, false, 70 }), juce::Array<int> ({ 0, 3, 56 }));
     EXPECT_EQ (findControlsSending (block, { 0, true, 70 }), juce::Array<int> ({ 10, 17 }));
-
-    // Every control on one message: one group of 57, whatever the table's collisions.
-    for (int i = 0; i < numControls; ++i)
-        set (i, 15, 1, 127);
-
-    EXPECT_EQ (PresetConflicts (block).getOthers (30).size(), 56);
 }
 
 TEST (Control, ParametersAndBinding)
