@@ -95,8 +95,7 @@ TEST_F (AlsaMidiFixture, ListsOpensAndSends)
         MessageLoop::runFor (250);
         const auto before = heard.getMessages().size();
         karvelo.send ({ 0xb0, 7, i });
-        ASSERT_TRUE (MessageLoop::runUntil ([&] { return heard.getMessages().size() == before + 1; }))
-            << "after choice " << int (i);
+        ASSERT_TRUE (MessageLoop::runUntil ([&] { return heard.getMessages().size() == before + 1; }));
     }
 }
 
