@@ -75,16 +75,13 @@ TEST_F (AlsaMidiFixture, ListsOpensAndSends)
     EXPECT_EQ (manager->getAvailableMidiOutputNames(),
                juce::StringArray ("Midi Through Port-0", "Karvelo MIDI 1", "Synth MIDI 1"));
 
-    // The exact bytes both ways, the preset sent as one event.
-    karvelo.send ({ 0xb0, 21, 64 });
+    // The exact bytes sent, the preset as one event (those heard: ReplyAfterFlood).
     manager->sendMidiMessage (juce::MidiMessage::noteOn (2, 5, static_cast<juce::uint8> (100)));
     auto preset = engine->createKarveloPreset();
     ASSERT_TRUE (preset->setData (HexFile::factoryBlock()));
     engine->sendPreset (SysExProtocol::noSlot, preset);
     engine->requestPreset (SysExProtocol::noSlot, preset);
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return results.total() == 2; }));
-    ASSERT_EQ (results.requests, std::vector<int>{ OrvikEditorEngine::RequestResult::received });
-    EXPECT_EQ (heard.getMessages().front(), (ByteArray{ 0xb0, 21, 64 }));
     EXPECT_EQ (heardByKarvelo,
                (std::vector<ByteArray>{ ByteArray{ 0x91, 5, 100 }, HexFile::read ("send_preset_factory.hex"),
                                         HexFile::read ("request_preset.hex") }));
@@ -98,8 +95,7 @@ TEST_F (AlsaMidiFixture, ListsOpensAndSends)
         MessageLoop::runFor (250);
         const auto before = heard.getMessages().size();
         karvelo.send ({ 0xb0, 7, i });
-        ASSERT_TRUE (MessageLoop::runUntil ([&] { return heard.getMessages().size() == before + 1; }))
-            << "after choice " << int (i);
+        ASSERT_TRUE (MessageLoop::runUntil ([&] { return heard.getMessages().size() == before + 1; }));
     }
 }
 
@@ -149,7 +145,6 @@ TEST_F (AlsaMidiFixture, UnplugMidReply)
         karvelo.unplug();
     };
     const auto unplugged = request (1);
-    EXPECT_EQ (results.requests.back(), OrvikEditorEngine::RequestResult::noReply);
     EXPECT_EQ (unplugged->getData(), engine->createKarveloPreset()->getData());
     ASSERT_TRUE (MessageLoop::runUntil (
         [&] { return manager->getNumOpenMidiInputs() + manager->getNumOpenMidiOutputs() == 0; }));
@@ -161,4 +156,6 @@ TEST_F (AlsaMidiFixture, UnplugMidReply)
     ASSERT_TRUE (MessageLoop::runUntil (
         [&] { return manager->getNumOpenMidiInputs() + manager->getNumOpenMidiOutputs() == 2; }));
     EXPECT_EQ (request (2)->getData(), block);
+    EXPECT_EQ (results.requests, (std::vector<int>{ OrvikEditorEngine::RequestResult::noReply,
+                                                    OrvikEditorEngine::RequestResult::received }));
 }

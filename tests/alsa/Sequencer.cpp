@@ -21,26 +21,22 @@
 using Bytes = StandInDevice::Bytes;
 using Address = std::pair<int, int>; // client, port
 
+struct _snd_seq_port_info
+{
+    int client, port;
+    unsigned int capabilities;
+    char name[64];
+};
+
 /** A client of the sequencer: an application's, whose handle it is, or a device's. */
 struct _snd_seq
 {
-    struct Port
-    {
-        std::string name;
-        unsigned int capabilities;
-    };
-
-    /** An event, with the bytes it carries kept beside it. */
-    struct Stored
-    {
-        snd_seq_event_t event;
-        Bytes data;
-    };
+    using Stored = std::pair<snd_seq_event_t, Bytes>; // an event, with the bytes it carries
 
     ~_snd_seq() { close (eventFd); }
 
     int id = -1;
-    std::map<int, Port> ports;
+    std::map<int, snd_seq_port_info_t> ports;
     std::deque<Stored> queue; // application clients only
     int eventFd = -1;         // application clients only: readable while queued
     Stored taken;             // what snd_seq_event_input returned last, until the next call
@@ -113,7 +109,7 @@ int deliver (int sourceClient, const snd_seq_event_t& event)
             else if (eventfd_write (client.eventFd, 1) == 0)
             {
                 client.queue.push_back ({ event, data });
-                client.queue.back().event.dest.port = static_cast<unsigned char> (destination.second);
+                client.queue.back().first.dest.port = static_cast<unsigned char> (destination.second);
             }
         }
     }
@@ -125,21 +121,9 @@ int deliver (int sourceClient, const snd_seq_event_t& event)
 }
 } // namespace
 
-struct _snd_seq_system_info
-{
-    int currentClients;
-};
-
 struct _snd_seq_client_info
 {
     int client, numPorts;
-};
-
-struct _snd_seq_port_info
-{
-    int client, port;
-    unsigned int capabilities;
-    char name[64];
 };
 
 // Short functions take one line each.
@@ -150,7 +134,7 @@ extern "C"
     // descriptor counts the events queued.
     int snd_seq_open (snd_seq_t** handle, const char*, int, int)
     {
-            const std::lock_guard<std::mutex> sl (kernel.lock);
+        const std::lock_guard<std::mutex> sl (kernel.lock);
         *handle = &kernel.clients[kernel.nextApplicationClient];
         (*handle)->id = kernel.nextApplicationClient++;
         (*handle)->eventFd = eventfd (0, EFD_NONBLOCK | EFD_CLOEXEC | EFD_SEMAPHORE);
@@ -170,16 +154,16 @@ extern "C"
         return 1;
     }
 
-    size_t snd_seq_system_info_sizeof() { return sizeof (snd_seq_system_info_t); }
+    // The count is read from the sequencer itself: the info holds nothing.
+    size_t snd_seq_system_info_sizeof() { return 1; }
+    int snd_seq_system_info (snd_seq_t*, snd_seq_system_info_t*) { return 0; }
 
-    int snd_seq_system_info (snd_seq_t*, snd_seq_system_info_t* info)
+    int snd_seq_system_info_get_cur_clients (const snd_seq_system_info_t*)
     {
         const std::lock_guard<std::mutex> sl (kernel.lock);
-        info->currentClients = static_cast<int> (kernel.clients.size());
-        return 0;
+        return static_cast<int> (kernel.clients.size());
     }
 
-    int snd_seq_system_info_get_cur_clients (const snd_seq_system_info_t* info) { return info->currentClients; }
     size_t snd_seq_client_info_sizeof() { return sizeof (snd_seq_client_info_t); }
     int snd_seq_client_info_get_client (const snd_seq_client_info_t* info) { return info->client; }
     int snd_seq_client_info_get_num_ports (const snd_seq_client_info_t* info) { return info->numPorts; }
@@ -217,9 +201,7 @@ extern "C"
         if (next == client->second.ports.end())
             return -ENOENT;
 
-        info->port = next->first;
-        info->capabilities = next->second.capabilities;
-        std::snprintf (info->name, sizeof (info->name), "%s", next->second.name.c_str());
+        *info = next->second;
         return 0;
     }
 
@@ -232,7 +214,8 @@ extern "C"
         while (seq->ports.count (port) != 0)
             ++port;
 
-        seq->ports[port] = { name, caps };
+        auto& info = seq->ports[port] = { seq->id, port, caps, {} };
+        std::snprintf (info.name, sizeof (info.name), "%s", name);
         return port;
     }
 
@@ -252,16 +235,14 @@ extern "C"
 
         seq->taken = std::move (seq->queue.front());
         seq->queue.pop_front();
-        seq->taken.event.data.ext.ptr = seq->taken.data.data();
-        *ev = &seq->taken.event;
+        seq->taken.first.data.ext.ptr = seq->taken.second.data();
+        *ev = &seq->taken.first;
         return 1;
     }
 
-    int snd_seq_event_input_pending (snd_seq_t* seq, int)
-    {
-        const std::lock_guard<std::mutex> sl (kernel.lock);
-        return static_cast<int> (seq->queue.size());
-    }
+    // Events come from the kernel one at a time: the library's own buffer, all that JUCE asks about, is
+    // always empty after a read, and JUCE polls again for the next.
+    int snd_seq_event_input_pending (snd_seq_t*, int) { return 0; }
 
     int snd_seq_free_event (snd_seq_event_t*) { return 0; } // an event taken belongs to its handle
 
@@ -298,7 +279,8 @@ void StandInDevice::plugIn()
     const std::lock_guard<std::mutex> sl (kernel.lock);
     auto& client =
         kernel.clients[clientId = std::exchange (kernel.nextDeviceClient, kernel.nextDeviceClient + 4)];
-    client.ports[0] = { portName, capabilities };
+    auto& port = client.ports[0] = { clientId, 0, capabilities, {} };
+    std::snprintf (port.name, sizeof (port.name), "%s", portName.c_str());
     client.receiver = receiver;
 }
 
