@@ -70,10 +70,6 @@ protected:
     }
 
     juce::Array<ByteArray> kept() const { return keptIn (recoveryFolder); }
-    bool keptBecomes (const juce::Array<ByteArray>& expected) const
-    {
-        return MessageLoop::runUntil ([&] { return kept() == expected; });
-    }
 
     // Types a controller number into a knob's box, as the user does; returns the preset's new block.
     ByteArray edit (MainWindow& w, int knob, int number)
@@ -194,10 +190,10 @@ TEST_F (Recovery, RestartOffersWhatWasLeft)
     invoke (CommandIDs::newDocument);
     auto first = edit (window (0), 0, 60);
     const auto second = edit (window (1), 1, 61);
-    EXPECT_TRUE (keptBecomes ({ fileImageOf (first), fileImageOf (second) })); // not the unedited third
-    first = edit (window (0), 2, 62);
-    const juce::Array<ByteArray> images{ fileImageOf (first), fileImageOf (second) };
-    ASSERT_TRUE (keptBecomes (images));
+    juce::Array<ByteArray> images{ fileImageOf (first), fileImageOf (second) }; // not the unedited third
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return kept() == images; }));
+    images.set (0, fileImageOf (first = edit (window (0), 2, 62)));
+    ASSERT_TRUE (MessageLoop::runUntil ([&] { return kept() == images; }));
     struct stat status = {};
     ASSERT_EQ (stat (recoveryFolder.getFullPathName().toRawUTF8(), &status), 0);
     EXPECT_EQ (status.st_mode & 0777, 0700u) << "not for other users' eyes";
@@ -213,8 +209,8 @@ TEST_F (Recovery, RestartOffersWhatWasLeft)
     start ({}, { Answer::yes });
     EXPECT_EQ (shown(), question (2));
     ASSERT_EQ (desktopWindows(), "Karvelo Editor Untitled 1, Karvelo Editor Untitled 2");
-    EXPECT_EQ (presetOf (window (0)).getData(), first);
-    EXPECT_EQ (presetOf (window (1)).getData(), second);
+    EXPECT_EQ (std::pair (presetOf (window (0)).getData(), presetOf (window (1)).getData()),
+               std::pair (first, second));
     EXPECT_TRUE (window (0).hasUnsavedEdits() && window (1).hasUnsavedEdits());
     EXPECT_EQ (kept(), images);
     desktop->files = { folder.getChildFile ("Saved.karvelo") };
@@ -224,8 +220,8 @@ TEST_F (Recovery, RestartOffersWhatWasLeft)
     invoke (window (1), CommandIDs::closeWindow);
     EXPECT_EQ (kept(), juce::Array<ByteArray>());
 
-    const auto last = edit (window (0), 0, 63);
-    EXPECT_TRUE (keptBecomes ({ fileImageOf (last) }));
+    images = { fileImageOf (edit (window (0), 0, 63)) };
+    EXPECT_TRUE (MessageLoop::runUntil ([&] { return kept() == images; }));
     stop();
 
     // Another editor's presets while it runs (its lock is held), and a file that is no preset, are
