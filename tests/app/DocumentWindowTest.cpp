@@ -102,12 +102,6 @@ TEST_F (Windows, SaveQuestionsAndQuit)
     invoke (CommandIDs::quit);
     EXPECT_EQ (shown(), ask + "Untitled 7 | " + ask + "Untitled 8 | quit");
 
-    // Numbers are not given again; even an unedited window asks; closing the last ends the program.
-    invoke (CommandIDs::newDocument);
-    desktop->answers = { Answer::no };
-    invoke (window (0), CommandIDs::closeWindow);
-    EXPECT_EQ (shown(), ask + "Untitled 9 | quit");
-
     // A file handed over while no window is open gets a window of its own; into the active window,
     // with a question only when it does not hold the factory preset; with another program's window
     // active, a window of its own again.
@@ -131,9 +125,8 @@ TEST_F (Windows, SaveQuestionsAndQuit)
     GuiTestSupport::HostWindow other (elsewhere);
     ASSERT_TRUE (MessageLoop::runUntil ([&] { return active() == nullptr; }, 2000));
     handOver ("Four.karvelo", 7);
-    EXPECT_EQ (shown(), "");
     EXPECT_EQ (
-        desktopWindows(),
+        shown() + desktopWindows(), // no question
         "Karvelo Editor Four.karvelo, Karvelo Editor One.karvelo, Karvelo Editor Three.karvelo, Test window");
 }
 
@@ -158,10 +151,8 @@ TEST_F (Windows, ArgumentsArePaths)
     ASSERT_EQ (app->getWindowManager()->getNumWindows(), 4);
 
     for (int i = 0; i < 4; ++i)
-    {
-        EXPECT_EQ (window (i).getName(), "Karvelo Editor " + names[i]);
-        EXPECT_EQ (presetOf (window (i)).getData(), variedBlock (i));
-    }
+        EXPECT_EQ (std::pair (window (i).getName(), presetOf (window (i)).getData()),
+                   std::pair ("Karvelo Editor " + names[i], variedBlock (i)));
 
     MessageLoop::runFor (400);
     EXPECT_EQ (shown(), "");
@@ -201,8 +192,8 @@ TEST_F (Windows, BadFileNeverWritten)
     desktop->answers = { Answer::no };
     window (3).openFile (broken);
     EXPECT_EQ (shown (3), openDialog + " | " + ask + "Good.karvelo | " + openError);
-    EXPECT_EQ (window (3).getName(), "Karvelo Editor Good.karvelo");
-    EXPECT_EQ (presetOf (window (3)).getData(), variedBlock (2));
+    EXPECT_EQ (std::pair (window (3).getName(), presetOf (window (3)).getData()),
+               std::pair (juce::String ("Karvelo Editor Good.karvelo"), variedBlock (2)));
     ASSERT_TRUE (presetOf (window (3)).setData (variedBlock (4)));
     invoke (window (3), CommandIDs::save);
     EXPECT_EQ (HexFile::contentsOf (good), fileImageOf (variedBlock (4)));

@@ -105,12 +105,7 @@ protected:
         setenv ("XDG_DATA_HOME", folder.getChildFile ("data").getFullPathName().toRawUTF8(), 1);
     }
 
-    ~ApplicationFixture() override
-    {
-        stop();
-        unsetenv ("XDG_CONFIG_HOME");
-        unsetenv ("XDG_DATA_HOME");
-    }
+    ~ApplicationFixture() override { stop(); }
 
     // Creates the application, with a fresh script (holding these answers for questions asked at
     // start), and runs its start-up with these arguments.
