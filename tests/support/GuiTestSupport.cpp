@@ -45,8 +45,7 @@ void GuiTestSupport::drag (juce::Component& component, juce::Point<int> from, ju
 void GuiTestSupport::turnWheel (juce::Component& component, juce::Point<int> position, int notches)
 {
     moveMouse (component, position);
-    juce::MouseWheelDetails wheel{};
-    wheel.deltaY = (notches > 0 ? 50.0f : -50.0f) / 256.0f;
+    const juce::MouseWheelDetails wheel{ 0.0f, (notches > 0 ? 50.0f : -50.0f) / 256.0f, false, false, false };
 
     for (int i = 0; i < std::abs (notches); ++i)
         if (auto* peer = component.getPeer())
@@ -75,7 +74,6 @@ void GuiTestSupport::enter (juce::Label& label, const juce::String& text, int ke
     editor.keyPressed (juce::KeyPress (juce::KeyPress::deleteKey));
     type (editor, text);
     editor.keyPressed (juce::KeyPress (key));
-    MessageLoop::runUntil ([&] { return label.getCurrentTextEditor() == nullptr; });
     MessageLoop::drain();
 }
 
