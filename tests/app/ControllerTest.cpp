@@ -172,7 +172,7 @@ TEST_F (MidiMonitor, BothDirectionsBounded)
     ASSERT_TRUE (presetOf (window (0)).setData (variedBlock (8)));
     invoke (window (0), CommandIDs::sendToHardware);
     EXPECT_TRUE (MessageLoop::runUntil ([&] { return controller.getBlock() == variedBlock (8); }));
-    controller.setFaults ({ true, false, false, false, false }); // no answer
+    controller.setFaults ({ true }); // no answer
 
     for (auto command : { CommandIDs::sendToHardware, CommandIDs::loadFromHardware })
         invoke (window (0), command);

@@ -90,9 +90,6 @@ void SimulatedKarvelo::answer (const ByteArray& message)
     if (isRequest && f.wrongLengthReply)
         answer.remove (answer.size() - 2);
 
-    if (f.unplugDuringTransfer && ! answer.isEmpty())
-        return unplug();
-
     if (f.noAnswer || answer.isEmpty())
         return;
 

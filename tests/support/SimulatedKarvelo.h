@@ -13,11 +13,10 @@ class SimulatedKarvelo
 public:
     struct Faults
     {
-        bool noAnswer = false;             ///< receives and stores, never answers
-        bool corruptedReply = false;       ///< a reply with a byte above 127 in its block
-        bool wrongLengthReply = false;     ///< a reply one byte short
-        bool unplugDuringTransfer = false; ///< pulls both cables instead of answering
-        bool knobChatter = false;          ///< notes and control changes around every answer
+        bool noAnswer = false;         ///< receives and stores, never answers
+        bool corruptedReply = false;   ///< a reply with a byte above 127 in its block
+        bool wrongLengthReply = false; ///< a reply one byte short
+        bool knobChatter = false;      ///< notes and control changes around every answer
 
         /** Each reply fault one time in `oneIn`, and knob chatter half of the time. */
         static Faults random (juce::Random& random, int oneIn)
