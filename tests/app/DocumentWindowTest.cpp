@@ -119,7 +119,6 @@ TEST_F (Windows, SaveQuestionsAndQuit)
 
     EXPECT_EQ (shown(), ask + "Two.karvelo | " + ask + "Two.karvelo");
     EXPECT_EQ (desktopWindows(), "Karvelo Editor One.karvelo, Karvelo Editor Three.karvelo");
-    EXPECT_EQ (presetOf (window (1)).getData(), variedBlock (6));
     juce::Component elsewhere;
     elsewhere.setSize (200, 100);
     GuiTestSupport::HostWindow other (elsewhere);
@@ -215,7 +214,6 @@ TEST_F (Windows, FileMenuAndHelp)
     desktop->answers = { Answer::cancel, Answer::yes };
 
     invoke (window (0), CommandIDs::saveAs);
-    EXPECT_EQ (window (0).getName(), "Karvelo Editor mine");
     EXPECT_EQ (HexFile::contentsOf (completed), fileImageOf (HexFile::factoryBlock()));
     EXPECT_FALSE (typed.exists());
 
@@ -260,8 +258,7 @@ TEST_F (Windows, FileMenuAndHelp)
     ASSERT_EQ (app->getWindowManager()->getNumWindows(), 2);
     EXPECT_EQ (presetOf (window (1)).getData(),
                PresetFormats::readFile (folder.getChildFile ("capture.syx")).block);
-    EXPECT_EQ (window (1).getName() + window (1).getFilePath(), "Karvelo Editor Untitled 2");
-    EXPECT_TRUE (window (1).hasUnsavedEdits());
+    EXPECT_TRUE (window (1).getFilePath().isEmpty() && window (1).hasUnsavedEdits()); // named: the list below
     EXPECT_EQ (shown(), importDialog + " | " + importDialog + " | " + warning
                             + "Cannot import \"none.syx\": no Karvelo preset in 3 messages. | "
                             + importDialog);
@@ -314,7 +311,7 @@ TEST_F (Windows, FileMenuAndHelp)
                             + "Cannot export \"map.csv\": the file is read-only. Nothing was written.");
     EXPECT_EQ (folder.getChildFile ("map.csv").loadFileAsString(), csv);
 
-    // Help: About, once however often asked for (its clicks: Pictures.AboutShowsVersionAndClosesOnClick).
+    // Help: About, once however often asked for (its clicks: Pictures.AboutBox).
     invoke (CommandIDs::about);
     invoke (CommandIDs::about);
     EXPECT_EQ (desktopWindows(), "About Karvelo Editor, Karvelo Editor Untitled 2, Karvelo Editor mine");
