@@ -1,4 +1,5 @@
 #include "X11Libraries.h"
+#include "ui/Fonts.h"
 
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -27,6 +28,7 @@ int main (int argc, char** argv)
     keepX11LibrariesLoaded();
 
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;
+    Fonts::useEmbeddedTypeface(); // text drawn as the editor draws it
     AssertionsFailTests assertions;
     juce::Logger::setCurrentLogger (&assertions);
 
